@@ -1,0 +1,15 @@
+#include "common/SharedState.h"
+
+namespace {
+SharedState g_state;
+}
+
+SharedState &shared()
+{
+    return g_state;
+}
+
+void resetShared()
+{
+    g_state = SharedState{};
+}

@@ -1,0 +1,127 @@
+// The serial communications control: the one layer the windows talk to a radio through.
+// One implementation sits on QSerialPort (SerialCommControl); tests use an in-memory one.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+// A numbered error of the serial control, raised where the control fails and caught by the
+// procedure that handles it.
+class CommError : public std::runtime_error
+{
+public:
+    CommError(int number, const QString &text)
+        : std::runtime_error(text.toStdString()), m_number(number), m_text(text) {}
+    int number() const { return m_number; }
+    QString text() const { return m_text; }
+
+private:
+    int m_number;
+    QString m_text;
+};
+
+namespace CommErr {
+constexpr int InvalidPortNumber = 8002;
+constexpr int PortAlreadyOpen = 8005;   // also: the device is in use or missing
+constexpr int PortNotOpen = 8018;       // the operation needs an open port
+constexpr int InvalidSettings = 380;
+} // namespace CommErr
+
+// Values of CommEvent.
+namespace CommEv {
+constexpr int Send = 1;
+constexpr int Receive = 2;
+constexpr int CTS = 3;
+constexpr int DSR = 4;
+constexpr int CD = 5;
+constexpr int Ring = 6;
+constexpr int EOFChar = 7;
+constexpr int Break = 1001;
+constexpr int CTSTO = 1002;
+constexpr int DSRTO = 1003;
+constexpr int Frame = 1004;
+constexpr int Overrun = 1006;
+constexpr int CDTO = 1007;
+constexpr int RxOver = 1008;
+constexpr int RxParity = 1009;
+constexpr int TxFull = 1010;
+constexpr int DCB = 1011;
+// The device went away while open (USB adapter unplugged, other end of a pty closed). The
+// control closes the port before raising it.
+constexpr int DeviceLost = 1100;
+} // namespace CommEv
+
+class CommControl : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CommControl(QObject *parent = nullptr) : QObject(parent) {}
+    ~CommControl() override = default;
+
+    // Port number 1-16 (raises 8005 while open, like the original control).
+    virtual int commPort() const { return m_commPort; }
+    virtual void setCommPort(int port);
+
+    // "19200,N,8,1"; may be changed while open.
+    virtual QString settings() const { return m_settings; }
+    virtual void setSettings(const QString &settings);
+
+    virtual int handshaking() const { return m_handshaking; }
+    virtual void setHandshaking(int mode) { m_handshaking = mode; }
+
+    virtual bool portOpen() const = 0;
+    // Opening raises 8005 when the device cannot be opened; closing a closed port does nothing.
+    virtual void setPortOpen(bool open) = 0;
+
+    // Writes the text's bytes (Latin-1); raises 8018 when the port is closed.
+    virtual void output(const QByteArray &bytes) = 0;
+    void output(const QString &text) { output(text.toLatin1()); }
+
+    // Everything received so far, emptying the receive buffer; raises 8018 when closed.
+    virtual QByteArray input() = 0;
+    QString inputText() { return QString::fromLatin1(input()); }
+
+    virtual int inBufferCount() const = 0;
+    virtual int outBufferCount() const = 0;
+    virtual int outBufferSize() const { return m_outBufferSize; }
+    virtual void setOutBufferSize(int size) { m_outBufferSize = size; }
+
+    // Blocks (no events) until the operating system has sent what was written, where it can.
+    virtual void drainOutput() {}
+
+    int commEvent() const { return m_commEvent; }
+
+    // Device path behind the current port number ("" when none is known).
+    virtual QString deviceName() const { return {}; }
+
+    // Parses "19200,N,8,1"; false when the text is not a valid settings text.
+    static bool parseSettings(const QString &text, int *baud, char *parity, int *dataBits, int *stopBits);
+
+signals:
+    // The communication event: CommEvent tells which.
+    void onComm();
+
+protected:
+    void raiseEvent(int event)
+    {
+        m_commEvent = event;
+        emit onComm();
+    }
+    virtual void applySettings() {}
+
+    int m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,N,8,1");
+    int m_handshaking = 0;
+    int m_outBufferSize = 512;
+    int m_commEvent = 0;
+};
+
+// Where the program gets its serial controls: a real port unless a test installed a factory.
+namespace CommFactory {
+std::unique_ptr<CommControl> create(QObject *parent = nullptr);
+void setFactory(std::function<std::unique_ptr<CommControl>(QObject *)> factory);
+} // namespace CommFactory

@@ -1,0 +1,142 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QUrl>
+
+namespace {
+
+QPointer<QWidget> g_parent;
+
+class QtDialogs : public Dialogs
+{
+public:
+    int msgBox(const QString &text, int buttons, int icon, const QString &title) override
+    {
+        QMessageBox box(parentWindow());
+        box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+        box.setText(text);
+        switch (icon) {
+        case Msg::Critical: box.setIcon(QMessageBox::Critical); break;
+        case Msg::Question: box.setIcon(QMessageBox::Question); break;
+        case Msg::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case Msg::Information: box.setIcon(QMessageBox::Information); break;
+        default: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        struct B { QMessageBox::StandardButton b; int result; };
+        QList<B> list;
+        switch (buttons) {
+        case Msg::OKCancel: list = {{QMessageBox::Ok, Msg::OK}, {QMessageBox::Cancel, Msg::Cancel}}; break;
+        case Msg::AbortRetryIgnore:
+            list = {{QMessageBox::Abort, Msg::Abort}, {QMessageBox::Retry, Msg::Retry}, {QMessageBox::Ignore, Msg::Ignore}};
+            break;
+        case Msg::YesNoCancel:
+            list = {{QMessageBox::Yes, Msg::Yes}, {QMessageBox::No, Msg::No}, {QMessageBox::Cancel, Msg::Cancel}};
+            break;
+        case Msg::YesNo: list = {{QMessageBox::Yes, Msg::Yes}, {QMessageBox::No, Msg::No}}; break;
+        case Msg::RetryCancel: list = {{QMessageBox::Retry, Msg::Retry}, {QMessageBox::Cancel, Msg::Cancel}}; break;
+        default: list = {{QMessageBox::Ok, Msg::OK}}; break;
+        }
+        QMessageBox::StandardButtons all;
+        for (const B &b : list)
+            all |= b.b;
+        box.setStandardButtons(all);
+        box.setDefaultButton(list.first().b);
+        const int answer = box.exec();
+        for (const B &b : list)
+            if (answer == b.b)
+                return b.result;
+        // Closed with Escape or the close box: the box's cancelling answer.
+        for (const B &b : list)
+            if (b.result == Msg::Cancel || b.result == Msg::No)
+                return b.result;
+        return list.first().result;
+    }
+
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(parentWindow(), title.isEmpty() ? applicationTitle() : title, prompt,
+                                                   QLineEdit::Normal, defaultText, &ok);
+        return ok ? text : QString();
+    }
+
+    QString openFile(const QString &title, const QString &filter, const QString &fileName) override
+    {
+        return QFileDialog::getOpenFileName(parentWindow(), title, fileName, qtFilter(filter));
+    }
+
+    QString saveFile(const QString &title, const QString &filter, const QString &fileName) override
+    {
+        // The callers ask about replacing an existing file themselves.
+        return QFileDialog::getSaveFileName(parentWindow(), title, fileName, qtFilter(filter), nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    }
+
+    bool printerDialog(QPrinter &printer) override
+    {
+        QPrintDialog dialog(&printer, parentWindow());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool shellOpen(const QString &address) override
+    {
+        return QDesktopServices::openUrl(QUrl(address));
+    }
+
+    void beep() override { QApplication::beep(); }
+};
+
+QtDialogs g_qtDialogs;
+Dialogs *g_dialogs = nullptr;
+
+} // namespace
+
+QString Dialogs::applicationTitle()
+{
+    return QStringLiteral("KARVEL Wavecrest SS Configuration");
+}
+
+QString Dialogs::qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const int paren = description.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            description = description.left(paren).trimmed();
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+void Dialogs::setParentWindow(QWidget *window)
+{
+    g_parent = window;
+}
+
+QWidget *Dialogs::parentWindow()
+{
+    if (g_parent)
+        return g_parent;
+    return QApplication::activeWindow();
+}
+
+Dialogs &dialogs()
+{
+    return g_dialogs ? *g_dialogs : static_cast<Dialogs &>(g_qtDialogs);
+}
+
+void setDialogs(Dialogs *replacement)
+{
+    g_dialogs = replacement;
+}

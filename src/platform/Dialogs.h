@@ -1,0 +1,55 @@
+// Every dialog a user answers (message and input boxes, file, printer) and the shell calls go
+// through this one seam, so tests can script the answers and read back what was shown.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+class QWidget;
+
+namespace Msg {
+enum Buttons { OKOnly = 0, OKCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+enum Icon { NoIcon = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+enum Result { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+} // namespace Msg
+
+// Error number of a cancelled common dialog.
+constexpr int CancelErrorNumber = 32755;
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // A message box; an empty title shows the application title. Returns a Msg::Result.
+    virtual int msgBox(const QString &text, int buttons, int icon, const QString &title) = 0;
+    // An input box; Cancel returns the empty text.
+    virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) = 0;
+    // Open and Save dialogs; the filter is "Description|pattern|Description|pattern".
+    // Cancel returns the empty text.
+    virtual QString openFile(const QString &title, const QString &filter, const QString &fileName) = 0;
+    virtual QString saveFile(const QString &title, const QString &filter, const QString &fileName) = 0;
+    // The printer dialog; false on Cancel.
+    virtual bool printerDialog(QPrinter &printer) = 0;
+    // The shell: "OPEN" a web address.
+    virtual bool shellOpen(const QString &address) = 0;
+    virtual void beep() = 0;
+
+    static QString applicationTitle();
+    // "Log Files (*.LOG)|*.log|All Files (*.*)|*.*" in the form the Qt file dialogs take.
+    static QString qtFilter(const QString &filter);
+    // The window dialogs are shown over (the active window when none is set).
+    static void setParentWindow(QWidget *window);
+    static QWidget *parentWindow();
+};
+
+// The dialogs in use: the real ones unless a test installed its own.
+Dialogs &dialogs();
+void setDialogs(Dialogs *replacement);   // nullptr restores the real ones
+
+// Shorthand for the common case.
+inline int MsgBox(const QString &text, int buttons = Msg::OKOnly, int icon = Msg::NoIcon, const QString &title = {})
+{
+    return dialogs().msgBox(text, buttons, icon, title);
+}

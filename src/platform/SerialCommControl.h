@@ -1,0 +1,37 @@
+// The serial control on a real port (QSerialPort).
+#pragma once
+
+#include "platform/CommControl.h"
+
+class QSerialPort;
+
+class SerialCommControl : public CommControl
+{
+    Q_OBJECT
+public:
+    explicit SerialCommControl(QObject *parent = nullptr);
+    ~SerialCommControl() override;
+
+    bool portOpen() const override;
+    void setPortOpen(bool open) override;
+    void output(const QByteArray &bytes) override;
+    using CommControl::output;
+    QByteArray input() override;
+    int inBufferCount() const override;
+    int outBufferCount() const override;
+    void drainOutput() override;
+    QString deviceName() const override;
+
+protected:
+    void applySettings() override;
+
+private:
+    void onReadyRead();
+    void onError(int error);
+    void pullPending() const;
+    void closePort();
+
+    QSerialPort *m_port;
+    mutable bool m_pulling = false;
+    bool m_lost = false;
+};
