@@ -1,0 +1,96 @@
+#include "support/ScriptedDialogs.h"
+
+#include <QPrinter>
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    setDialogs(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    setDialogs(nullptr);
+}
+
+QList<ScriptedDialogs::Shown> ScriptedDialogs::messages() const
+{
+    QList<Shown> out;
+    for (const Shown &s : shown)
+        if (s.kind == QLatin1String("msgbox"))
+            out << s;
+    return out;
+}
+
+QStringList ScriptedDialogs::messageTexts() const
+{
+    QStringList out;
+    for (const Shown &s : messages())
+        out << s.text;
+    return out;
+}
+
+int ScriptedDialogs::beeps() const
+{
+    int n = 0;
+    for (const Shown &s : shown)
+        n += s.kind == QLatin1String("beep");
+    return n;
+}
+
+int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QString &title)
+{
+    Shown s{QStringLiteral("msgbox"), text, title.isEmpty() ? applicationTitle() : title, buttons, icon, {}};
+    shown << s;
+    if (onMsgBox)
+        onMsgBox(s);
+    if (!m_msg.isEmpty())
+        return m_msg.dequeue();
+    switch (buttons) {
+    case Msg::AbortRetryIgnore: return Msg::Abort;
+    case Msg::YesNoCancel:
+    case Msg::YesNo: return Msg::Yes;
+    case Msg::RetryCancel: return Msg::Retry;
+    default: return Msg::OK;
+    }
+}
+
+QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    shown << Shown{QStringLiteral("input"), prompt, title, 0, 0, defaultText};
+    return m_input.isEmpty() ? QString() : m_input.dequeue();
+}
+
+QString ScriptedDialogs::openFile(const QString &title, const QString &filter, const QString &)
+{
+    shown << Shown{QStringLiteral("open"), {}, title, 0, 0, filter};
+    return m_open.isEmpty() ? QString() : m_open.dequeue();
+}
+
+QString ScriptedDialogs::saveFile(const QString &title, const QString &filter, const QString &)
+{
+    shown << Shown{QStringLiteral("save"), {}, title, 0, 0, filter};
+    return m_save.isEmpty() ? QString() : m_save.dequeue();
+}
+
+bool ScriptedDialogs::printerDialog(QPrinter &printer)
+{
+    shown << Shown{QStringLiteral("print"), {}, {}, 0, 0, {}};
+    if (m_print.isEmpty())
+        return false;
+    auto setup = m_print.dequeue();
+    if (!setup)
+        return false;
+    setup(printer);
+    return true;
+}
+
+bool ScriptedDialogs::shellOpen(const QString &address)
+{
+    shown << Shown{QStringLiteral("shell"), address, {}, 0, 0, {}};
+    return true;
+}
+
+void ScriptedDialogs::beep()
+{
+    shown << Shown{QStringLiteral("beep"), {}, {}, 0, 0, {}};
+}

@@ -1,0 +1,59 @@
+// A scripted stand-in for every dialog: queue the answers a user would give, run the code,
+// then read back what was shown. Constructing one installs it; destroying it restores the real ones.
+// An unscripted message box answers its first button; an unscripted input or file dialog
+// answers the empty text (Cancel); an unscripted printer dialog is cancelled.
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <functional>
+
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString kind;    // "msgbox", "input", "open", "save", "print", "shell", "beep"
+        QString text;    // message, prompt, address
+        QString title;
+        int buttons = 0;
+        int icon = 0;
+        QString defaultText;  // input default, file filter
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    // Answers, used in order per kind.
+    void answerMsgBox(int result) { m_msg.enqueue(result); }
+    void answerInput(const QString &text) { m_input.enqueue(text); }
+    void answerOpen(const QString &path) { m_open.enqueue(path); }
+    void answerSave(const QString &path) { m_save.enqueue(path); }
+    // The printer dialog: configure the printer (e.g. to a PDF file) and accept, or cancel.
+    void answerPrinter(std::function<void(QPrinter &)> setup) { m_print.enqueue(std::move(setup)); }
+    void cancelPrinter() { m_print.enqueue(nullptr); }
+    // Called whenever a message box is shown (before it answers), e.g. to act meanwhile.
+    std::function<void(const Shown &)> onMsgBox;
+
+    QList<Shown> shown;
+    QList<Shown> messages() const;             // the message boxes only
+    QStringList messageTexts() const;
+    int beeps() const;
+    void clear() { shown.clear(); }
+
+    int msgBox(const QString &text, int buttons, int icon, const QString &title) override;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    QString openFile(const QString &title, const QString &filter, const QString &fileName) override;
+    QString saveFile(const QString &title, const QString &filter, const QString &fileName) override;
+    bool printerDialog(QPrinter &printer) override;
+    bool shellOpen(const QString &address) override;
+    void beep() override;
+
+private:
+    QQueue<int> m_msg;
+    QQueue<QString> m_input, m_open, m_save;
+    QQueue<std::function<void(QPrinter &)>> m_print;
+};
