@@ -27,6 +27,8 @@ public:
     void close();
     // A stable name for people: a symbolic link to the slave.
     bool makeSymlink(const QString &linkPath);
+    // The line speed the program set on its end (0 when unknown).
+    int baudRate() const;
 
 signals:
     void received(const QByteArray &bytes);

@@ -1,0 +1,223 @@
+// The serial control on a real device: a pseudo-terminal whose other end answers like a radio.
+#include "platform/Clock.h"
+#include "platform/SerialCommControl.h"
+#include "support/PtyPort.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <ctime>
+
+namespace {
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+} // namespace
+
+class TestSerialPort : public QObject
+{
+    Q_OBJECT
+
+    PtyPort *m_pty = nullptr;
+    QByteArray m_heard;
+    bool m_answer = true;
+    int m_answers = 0;
+
+private slots:
+    void init()
+    {
+        m_pty = new PtyPort(this);
+        if (!m_pty->open())
+            QSKIP("This machine gives no pseudo-terminal.");
+        qputenv("WAVECREST_COM1", m_pty->slavePath().toLocal8Bit());
+        qputenv("WAVECREST_COM2", "/nonexistent/wavecrest-tty");
+        m_heard.clear();
+        m_answer = true;
+        m_answers = 0;
+        // A radio that echoes a command line and answers with one line and the prompt.
+        connect(m_pty, &PtyPort::received, this, [this](const QByteArray &bytes) {
+            m_heard += bytes;
+            if (!m_answer)
+                return;
+            while (m_heard.contains('\r')) {
+                const int cr = m_heard.indexOf('\r');
+                const QByteArray line = m_heard.left(cr);
+                m_heard.remove(0, cr + 1);
+                m_pty->write(line + "\r\nREPLY " + line.toUpper() + "\r\n>");
+                ++m_answers;
+            }
+        });
+    }
+
+    void cleanup()
+    {
+        delete m_pty;
+        m_pty = nullptr;
+        Clock::setScale(1.0);
+    }
+
+    void commandAndReplyArriveThroughTheReceiveEvent()
+    {
+        SerialCommControl comm;
+        comm.setCommPort(1);
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        comm.setPortOpen(true);
+        QVERIFY(comm.portOpen());
+        QCOMPARE(m_pty->baudRate(), 19200);
+
+        QByteArray rx;
+        QList<int> events;
+        connect(&comm, &CommControl::onComm, this, [&] {
+            events << comm.commEvent();
+            if (comm.commEvent() == CommEv::Receive)
+                rx += comm.input();
+        });
+        comm.output(QStringLiteral("unit\r"));
+        QVERIFY(Clock::waitFor([&] { return rx.endsWith('>'); }, 2000));
+        QCOMPARE(rx, QByteArray("unit\r\nREPLY UNIT\r\n>"));
+        QVERIFY(!events.isEmpty());
+        for (int e : events)
+            QCOMPARE(e, CommEv::Receive);
+        comm.setPortOpen(false);
+        QVERIFY(!comm.portOpen());
+    }
+
+    void directReadSeesBytesThatArrivedDuringAPause()
+    {
+        SerialCommControl comm;
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        comm.setPortOpen(true);
+        comm.output(QByteArray("ser\r"));
+        // The radio side answers only when events run: let it, then sleep and read without
+        // handling events, as a direct reader does.
+        QVERIFY(Clock::waitFor([&] { return m_answers == 1; }, 1000));
+        Clock::sleepMs(50);
+        QVERIFY(comm.inBufferCount() > 0);
+        QCOMPARE(comm.input(), QByteArray("ser\r\nREPLY SER\r\n>"));
+        QCOMPARE(comm.input(), QByteArray());
+    }
+
+    void settingsChangeWhileOpen()
+    {
+        SerialCommControl comm;
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        comm.setPortOpen(true);
+        comm.setSettings(QStringLiteral("115200,N,8,1"));
+        QVERIFY(comm.portOpen());
+        QCOMPARE(m_pty->baudRate(), 115200);
+        QByteArray rx;
+        connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
+        comm.output(QByteArray("x\r"));
+        QVERIFY(Clock::waitFor([&] { return rx.endsWith('>'); }, 2000));
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        QCOMPARE(m_pty->baudRate(), 19200);
+    }
+
+    void numberedErrors_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("number");
+        QTest::newRow("second open of the same device is 8005") << "second open" << 8005;
+        QTest::newRow("a missing device is 8005") << "missing" << 8005;
+        QTest::newRow("output while closed is 8018") << "output closed" << 8018;
+        QTest::newRow("input while closed is 8018") << "input closed" << 8018;
+        QTest::newRow("opening an open control is 8005") << "open twice" << 8005;
+        QTest::newRow("a bad settings text is refused") << "bad settings" << 380;
+    }
+
+    void numberedErrors()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, number);
+        SerialCommControl first, second;
+        int caught = 0;
+        try {
+            if (what == "second open") {
+                first.setPortOpen(true);
+                second.setPortOpen(true);
+            } else if (what == "missing") {
+                second.setCommPort(2);
+                second.setPortOpen(true);
+            } else if (what == "output closed") {
+                second.output(QByteArray("x\r"));
+            } else if (what == "input closed") {
+                second.input();
+            } else if (what == "open twice") {
+                first.setPortOpen(true);
+                first.setPortOpen(true);
+            } else if (what == "bad settings") {
+                first.setSettings(QStringLiteral("19200;N;8;1"));
+            }
+        } catch (const CommError &e) {
+            caught = e.number();
+            QVERIFY(!e.text().isEmpty());
+        }
+        QCOMPARE(caught, number);
+        QVERIFY(!second.portOpen());
+    }
+
+    void otherEndClosingGivesOneEventAndNoBusyLoop()
+    {
+        SerialCommControl comm;
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        comm.setPortOpen(true);
+        QList<int> events;
+        connect(&comm, &CommControl::onComm, this, [&] { events << comm.commEvent(); });
+
+        m_pty->close();
+        const double cpu0 = cpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        Clock::pumpFor(1000);
+        const double cpu = cpuSeconds() - cpu0;
+        const double elapsed = double(wall.elapsed()) / 1000.0;
+
+        QVERIFY(!comm.portOpen());
+        QCOMPARE(events.count(CommEv::DeviceLost), 1);
+        QVERIFY2(cpu < 0.05 * elapsed, qPrintable(QStringLiteral("CPU %1 s in %2 s").arg(cpu).arg(elapsed)));
+        // The control is usable again: output now fails cleanly.
+        QVERIFY_THROWS_EXCEPTION(CommError, comm.output(QByteArray("x")));
+    }
+
+    void waitOnASilentPortSleeps()
+    {
+        SerialCommControl comm;
+        comm.setPortOpen(true);
+        m_answer = false;
+        QByteArray rx;
+        connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
+        comm.output(QByteArray("silent\r"));
+        const double cpu0 = cpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        const bool got = Clock::waitFor([&] { return rx.contains('>'); }, 2000);
+        const double cpu = cpuSeconds() - cpu0;
+        QVERIFY(!got);
+        QVERIFY(wall.elapsed() >= 1990);
+        QVERIFY2(cpu < 0.05 * 2.0, qPrintable(QStringLiteral("CPU %1 s").arg(cpu)));
+    }
+
+    void waitEndsPromptlyAfterTheReply()
+    {
+        SerialCommControl comm;
+        comm.setPortOpen(true);
+        m_answer = false;
+        QByteArray rx;
+        connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
+        QElapsedTimer sentAt;
+        QTimer::singleShot(300, this, [&] {
+            m_pty->write("late\r\nREPLY\r\n>");
+            sentAt.start();
+        });
+        QVERIFY(Clock::waitFor([&] { return rx.contains('>'); }, 2000));
+        QVERIFY(sentAt.isValid());
+        QVERIFY2(sentAt.elapsed() <= 20, qPrintable(QStringLiteral("%1 ms").arg(sentAt.elapsed())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialPort)
+#include "tst_serialport.moc"
