@@ -1,0 +1,83 @@
+#include "common/Module1.h"
+
+#include "platform/Clock.h"
+
+#include <QFile>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr char HexDigits[] = "0123456789ABCDEF";
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
+bool pathStatus(const QString &path, std::filesystem::file_status *status)
+{
+    // An embedded NUL would let the system test a shorter path than the one asked about.
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return false;
+    std::error_code error;
+    *status = std::filesystem::status(std::filesystem::path(QFile::encodeName(path).toStdString()), error);
+    return !error && std::filesystem::exists(*status);
+}
+
+} // namespace
+
+void Delay(qint32 ms)
+{
+    if (ms > 0)
+        Clock::sleepMs(ms);
+}
+
+QString HexToBin(const QString &hex)
+{
+    QString bits;
+    bits.reserve(hex.size() * 4);
+    for (const QChar c : hex) {
+        const int value = hexDigitValue(c);
+        if (value < 0)
+            continue;
+        for (int bit = 3; bit >= 0; --bit)
+            bits += (value >> bit) & 1 ? u'1' : u'0';
+    }
+    return bits;
+}
+
+QString BinToHex(const QString &bits)
+{
+    QString hex;
+    for (qsizetype at = 0; at + 4 <= bits.size(); at += 4) {
+        int value = 0;
+        bool valid = true;
+        for (qsizetype i = at; i < at + 4 && valid; ++i) {
+            valid = bits[i] == u'0' || bits[i] == u'1';
+            value = value * 2 + (bits[i] == u'1');
+        }
+        if (valid)
+            hex += QLatin1Char(HexDigits[value]);
+    }
+    return hex;
+}
+
+bool FileExists(const QString &path)
+{
+    std::filesystem::file_status status;
+    return pathStatus(path, &status);
+}
+
+bool DirExists(const QString &path)
+{
+    std::filesystem::file_status status;
+    return pathStatus(path, &status) && std::filesystem::is_directory(status);
+}
