@@ -1,0 +1,40 @@
+// The per-user application settings store: texts kept by application, section and key between
+// runs (the COM port and the preferences).
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// A numbered run-time error with its readable text, for failures the caller handles by number.
+class RuntimeError : public std::runtime_error
+{
+public:
+    RuntimeError(int number, const QString &text)
+        : std::runtime_error(text.toStdString()), m_number(number), m_text(text) {}
+    int number() const { return m_number; }
+    QString text() const { return m_text; }
+
+private:
+    int m_number;
+    QString m_text;
+};
+
+namespace RuntimeErr {
+constexpr int PermissionDenied = 70;
+} // namespace RuntimeErr
+
+// The stored text, or defaultValue when the key is missing. Throws RuntimeError 70 when the store
+// cannot be read.
+QString GetSetting(const QString &appName, const QString &section, const QString &key,
+                   const QString &defaultValue = QString());
+// Stores the text; false when the store could not be written.
+bool SaveSetting(const QString &appName, const QString &section, const QString &key,
+                 const QString &value);
+
+namespace SettingsStore {
+// Keeps the store under folder instead of the user's configuration folder (tests); an empty
+// folder goes back to the user's own.
+void setFolder(const QString &folder);
+// The file that holds appName's settings.
+QString fileName(const QString &appName);
+} // namespace SettingsStore
