@@ -1,16 +1,18 @@
-#include <QApplication>
-#include <QMainWindow>
-
+#include "app/frmCorvista.h"
+#include "app/frmSplash.h"
 #include "platform/Dialogs.h"
+
+#include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Karvel"));
     QApplication::setApplicationName(Dialogs::applicationTitle());
-    QMainWindow window;
-    window.setWindowTitle(Dialogs::applicationTitle());
-    window.resize(800, 600);
-    window.show();
+
+    frmCorvista main;
+    // The splash shows first; its closing shows the main window, which then loads.
+    auto *splash = new frmSplash(&main);
+    splash->show();
     return app.exec();
 }

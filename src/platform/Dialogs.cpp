@@ -21,7 +21,10 @@ public:
     {
         QMessageBox box(parentWindow());
         box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
-        box.setText(text);
+        QString shown = text;
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        box.setText(shown);
         switch (icon) {
         case Msg::Critical: box.setIcon(QMessageBox::Critical); break;
         case Msg::Question: box.setIcon(QMessageBox::Question); break;

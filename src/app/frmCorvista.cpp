@@ -1,0 +1,743 @@
+#include "app/frmCorvista.h"
+
+#include "app/ClickableLabel.h"
+#include "app/Icons.h"
+#include "app/TerminalLook.h"
+#include "app/frmPreferences.h"
+#include "app/frmProperties.h"
+#include "app/frmSplash.h"
+#include "common/Module1.h"
+#include "common/SharedState.h"
+#include "link/TerminalPane.h"
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QApplication>
+
+namespace {
+frmCorvista *g_instance = nullptr;
+
+const char *const kToolKeys[][3] = {
+    {"OpenLogFile", "Open log file...", "Open log file..."},
+    {"CloseLogFile", "Close log file", "Close log file"},
+    {"Connect", "Connect...", "Connect..."},
+    {"Disconnect", "Disconnect...", "Disconnect..."},
+    {"Properties", "Setup...", "Setup..."},
+    {"TransmitTextFile", "Transmit Text File...", "Upgrade radio firmware..."},
+    {"Login", "Login...", "Login with a radio password..."},
+    {"Logout", "Logout...", "Logout of the radio to prevent unauthorized changes..."},
+    {"Terminal", "Terminal", "Show/Hide the Terminal Screen"},
+};
+
+const QString kSettingsTabCaptions[6] = {
+    QStringLiteral("Radio Settings 1"), QStringLiteral("Radio Settings 2"), QStringLiteral("Network Settings 1"),
+    QStringLiteral("Network Settings 2"), QStringLiteral("Store and Forward Settings"),
+    QStringLiteral("Network Wide Diagnostics")};
+
+// Pixels for twips at the design's 15 twips per pixel.
+constexpr int twips(int t) { return t / 15; }
+} // namespace
+
+frmCorvista *frmCorvista::instance()
+{
+    return g_instance;
+}
+
+frmCorvista::frmCorvista(QWidget *parent) : QMainWindow(parent)
+{
+    g_instance = this;
+    MSComm1 = CommFactory::create(this);
+    connect(MSComm1.get(), &CommControl::onComm, this, &frmCorvista::MSComm1_OnComm);
+
+    Timer1 = new QTimer(this);
+    Timer2 = new QTimer(this);
+    tmrPortTO = new QTimer(this);
+    Clock::setInterval(*Timer1, 1000);
+    Clock::setInterval(*Timer2, 2000);
+    Clock::setInterval(*tmrPortTO, 2000);
+    connect(Timer1, &QTimer::timeout, this, &frmCorvista::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &frmCorvista::Timer2_Timer);
+    connect(tmrPortTO, &QTimer::timeout, this, &frmCorvista::tmrPortTO_Timer);
+
+    buildUi();
+    Dialogs::setParentWindow(this);
+}
+
+frmCorvista::~frmCorvista()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+    Dialogs::setParentWindow(nullptr);
+}
+
+// ---------------------------------------------------------------- building the window
+
+void frmCorvista::buildUi()
+{
+    setWindowIcon(Icons::appIcon());
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    auto *central = new QWidget(this);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(twips(60), twips(60), twips(60), twips(60));
+    outer->setSpacing(twips(120));
+
+    txtTerm = new TerminalPane(central);
+    txtTerm->setObjectName(QStringLiteral("txtTerm"));
+    txtTerm->setToolTip(QStringLiteral("Terminal Window to radio."));
+    txtTerm->setMinimumHeight(170);
+    QFont mono(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSize(10);
+    txtTerm->setFont(mono);
+    txtTerm->keyTyped = [this](int &key) { txtTerm_KeyPress(key); };
+    outer->addWidget(txtTerm, 1);
+
+    auto *middle = new QHBoxLayout;
+    middle->setSpacing(twips(120));
+    InfoFrame = new QGroupBox(QStringLiteral("GENERAL"), central);
+    InfoFrame->setObjectName(QStringLiteral("InfoFrame"));
+    InfoFrame->setMinimumWidth(260);
+    middle->addWidget(InfoFrame, 0);
+
+    SettingsArea = new QWidget(central);
+    auto *settingsLayout = new QVBoxLayout(SettingsArea);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    settingsLayout->setSpacing(0);
+    SettingsTab = new QTabBar(SettingsArea);
+    SettingsTab->setObjectName(QStringLiteral("SettingsTab"));
+    SettingsTab->setExpanding(false);
+    SettingsTab->setDrawBase(true);
+    for (const QString &caption : kSettingsTabCaptions)
+        SettingsTab->addTab(caption);
+    NetSetStack = new QStackedWidget(SettingsArea);
+    NetSetStack->setFrameShape(QFrame::StyledPanel);
+    for (int i = 0; i < 6; ++i) {
+        NetSet[i] = new QFrame(NetSetStack);
+        NetSet[i]->setObjectName(QStringLiteral("NetSet%1").arg(i));
+        NetSetStack->addWidget(NetSet[i]);
+    }
+    settingsLayout->addWidget(SettingsTab);
+    settingsLayout->addWidget(NetSetStack, 1);
+    connect(SettingsTab, &QTabBar::currentChanged, this, [this] { SettingsTab_Click(); });
+
+    frQuick = static_cast<QGroupBox *>(buildTasksView());
+    middle->addWidget(frQuick, 1);
+    middle->addWidget(SettingsArea, 1);
+    SettingsArea->hide();
+    outer->addLayout(middle, 0);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(twips(80) + 1);
+    buttons->addStretch(1);
+    ButtonAdv = new QPushButton(QStringLiteral("Advanced"), central);
+    ButtonZoneData = new QPushButton(QStringLiteral("Zone Data"), central);
+    ButtonZoneData->setToolTip(QStringLiteral("Click to get Zone Data statistics."));
+    ButtonRSSI = new QPushButton(QStringLiteral("RSSI"), central);
+    ButtonRSSI->setToolTip(QStringLiteral("Click to get RSSI information. (Remote only)"));
+    ButtonRefresh = new QPushButton(QStringLiteral("Refresh"), central);
+    ButtonRefresh->setToolTip(QStringLiteral("Click to refresh the screen information."));
+    for (QPushButton *b : {ButtonAdv, ButtonZoneData, ButtonRSSI, ButtonRefresh}) {
+        b->setMinimumWidth(96);
+        buttons->addWidget(b);
+    }
+    Frame1 = new QFrame(central);
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    auto *frameLayout = new QHBoxLayout(Frame1);
+    frameLayout->setContentsMargins(4, 2, 4, 2);
+    imgConnected = new ClickableLabel(Frame1);
+    imgConnected->setPixmap(Icons::connectedImage());
+    imgConnected->setToolTip(QStringLiteral("Click to disconnect..."));
+    imgNotConnected = new ClickableLabel(Frame1);
+    imgNotConnected->setPixmap(Icons::notConnectedImage());
+    imgNotConnected->setToolTip(QStringLiteral("Click to connect..."));
+    frameLayout->addWidget(imgConnected);
+    frameLayout->addWidget(imgNotConnected);
+    imgConnected->hide();
+    buttons->addWidget(Frame1);
+    outer->addLayout(buttons);
+
+    connect(ButtonAdv, &QPushButton::clicked, this, &frmCorvista::ButtonAdv_Click);
+    connect(ButtonZoneData, &QPushButton::clicked, this, &frmCorvista::ButtonZoneData_Click);
+    connect(ButtonRSSI, &QPushButton::clicked, this, &frmCorvista::ButtonRSSI_Click);
+    connect(ButtonRefresh, &QPushButton::clicked, this, &frmCorvista::ButtonRefresh_Click);
+    connect(imgConnected, &ClickableLabel::clicked, this, &frmCorvista::imgConnected_Click);
+    connect(imgNotConnected, &ClickableLabel::clicked, this, &frmCorvista::imgNotConnected_Click);
+
+    setCentralWidget(central);
+    resize(900, 680);
+}
+
+QWidget *frmCorvista::buildTasksView()
+{
+    auto *quick = new QGroupBox(QStringLiteral("Quick Config"));
+    quick->setObjectName(QStringLiteral("frQuick"));
+    auto *grid = new QHBoxLayout(quick);
+    grid->setSpacing(10);
+
+    frNewRadio = new QGroupBox(QStringLiteral("NEW RADIO"), quick);
+    auto *newRadio = new QVBoxLayout(frNewRadio);
+    auto *form = new QFormLayout;
+    cmbBaud = new QComboBox(frNewRadio);
+    cmbBaud->setEditable(true);
+    cmbBaud->addItems({QStringLiteral("115200"), QStringLiteral("57600"), QStringLiteral("38400"),
+                       QStringLiteral("19200"), QStringLiteral("9600"), QStringLiteral("4800"),
+                       QStringLiteral("2400"), QStringLiteral("1200"), QStringLiteral("300")});
+    cmbBaud->setCurrentText(QStringLiteral("9600"));
+    txtNewADDR = new QLineEdit(QStringLiteral("1000"), frNewRadio);
+    sldPwr = new QSlider(Qt::Horizontal, frNewRadio);
+    sldPwr->setRange(20, 30);
+    sldPwr->setValue(30);
+    sldPwr->setTickPosition(QSlider::TicksBelow);
+    lblPwr = new QLabel(frNewRadio);
+    auto showPower = [this](int v) { lblPwr->setText(QStringLiteral("%1 dBm").arg(v)); };
+    showPower(sldPwr->value());
+    connect(sldPwr, &QSlider::valueChanged, this, showPower);
+    auto *powerRow = new QHBoxLayout;
+    powerRow->addWidget(sldPwr, 1);
+    powerRow->addWidget(lblPwr);
+    form->addRow(QStringLiteral("Data Baud Rate:"), cmbBaud);
+    form->addRow(QStringLiteral("Network Address:"), txtNewADDR);
+    form->addRow(QStringLiteral("Output Power:"), powerRow);
+    newRadio->addLayout(form);
+    auto *roles = new QGridLayout;
+    cmdMaster = new QPushButton(QStringLiteral("Master"), frNewRadio);
+    cmdRemote = new QPushButton(QStringLiteral("Remote"), frNewRadio);
+    cmdRepeater = new QPushButton(QStringLiteral("Repeater"), frNewRadio);
+    cmdSubRemote = new QPushButton(QStringLiteral("Sub-Remote"), frNewRadio);
+    cmdSubRemote->setToolTip(QStringLiteral("A 'Sub-Remote' is a remote unit that talks through a repeater."));
+    roles->addWidget(cmdMaster, 0, 0);
+    roles->addWidget(cmdRemote, 0, 1);
+    roles->addWidget(cmdRepeater, 1, 0);
+    roles->addWidget(cmdSubRemote, 1, 1);
+    newRadio->addLayout(roles);
+    newRadio->addStretch(1);
+    grid->addWidget(frNewRadio, 3);
+
+    frAction = new QGroupBox(QStringLiteral("ACTION"), quick);
+    auto *action = new QVBoxLayout(frAction);
+    cmdSaveToFile = new QPushButton(QStringLiteral("SAVE TO FILE"), frAction);
+    cmdPrint = new QPushButton(QStringLiteral("PRINT"), frAction);
+    cmdPrint->setToolTip(QStringLiteral("Prints radio configuration to default printer"));
+    cmdProgramFromFile = new QPushButton(QStringLiteral("PROGRAM RADIO FROM FILE"), frAction);
+    cmdReadRadio = new QPushButton(QStringLiteral("READ RADIO"), frAction);
+    for (QPushButton *b : {cmdSaveToFile, cmdPrint, cmdProgramFromFile, cmdReadRadio})
+        action->addWidget(b);
+    action->addStretch(1);
+    grid->addWidget(frAction, 2);
+
+    frPreset = new QGroupBox(QStringLiteral("PRESET"), quick);
+    auto *preset = new QGridLayout(frPreset);
+    for (int i = 0; i < 6; ++i) {
+        cmdPre[i] = new QPushButton(QStringLiteral("(Empty)"), frPreset);
+        cmdPre[i]->setProperty("Tag", QStringLiteral("EMPTY"));
+        QFont f = cmdPre[i]->font();
+        f.setPointSize(8);
+        cmdPre[i]->setFont(f);
+        cmdPre[i]->setMinimumWidth(110);
+        preset->addWidget(cmdPre[i], i / 2, i % 2);
+    }
+    cmdSaveToPreset = new QPushButton(QStringLiteral("SAVE TO PRESET"), frPreset);
+    preset->addWidget(cmdSaveToPreset, 3, 0, 1, 2);
+    preset->setRowStretch(4, 1);
+    grid->addWidget(frPreset, 3);
+
+    connect(cmdReadRadio, &QPushButton::clicked, this, &frmCorvista::ButtonRefresh_Click);
+    return quick;
+}
+
+void frmCorvista::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuOpenLog = mnuFile->addAction(QStringLiteral("&Open Log File..."), this, &frmCorvista::mnuOpenLog_Click);
+    mnuCloseLog = mnuFile->addAction(QStringLiteral("&Close Log File"), this, &frmCorvista::mnuCloseLog_Click);
+    mnuCloseLog->setEnabled(false);
+    mnuFile->addSeparator();
+    mnuSendText = mnuFile->addAction(QStringLiteral("&Radio Firmware Upgrade..."));
+    mnuSendText->setEnabled(false);
+    mnuFile->addSeparator();
+    mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"), this, &frmCorvista::mnuFileExit_Click);
+
+    mnuPort = bar->addMenu(QStringLiteral("Serial &Port"));
+    mnuOpen = mnuPort->addAction(QStringLiteral("Port &Open"), this, &frmCorvista::mnuOpen_Click);
+    mnuOpen->setCheckable(true);
+    // The tick shows the port's state; a click only runs the connect sequence.
+    connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen->setChecked(MSComm1->portOpen()); });
+    mnuPort->addSeparator();
+    mnuProperties = mnuPort->addAction(QStringLiteral("Setup..."), this, &frmCorvista::mnuProperties_Click);
+
+    mnuSpecial = bar->addMenu(QStringLiteral("&Special"));
+    mnuPreferences = mnuSpecial->addAction(QStringLiteral("Application Preferences..."), this,
+                                           &frmCorvista::mnuPreferences_Click);
+    mnuSpecial->addSeparator();
+    mnuRadioPassSub = mnuSpecial->addMenu(QStringLiteral("Radio Passwords..."));
+    mnuRadioPassSub->setEnabled(false);
+    mnuSetPass = mnuRadioPassSub->addAction(QStringLiteral("Set Radio's Customer Password..."));
+    mnuAccessCode = mnuRadioPassSub->addAction(QStringLiteral("Enter Radio Password..."));
+    mnuEncryptCode = mnuRadioPassSub->addAction(QStringLiteral("Enter Encryption Code..."));
+    mnuSetupMode = mnuSpecial->addAction(QStringLiteral("Enter Setup Mode..."));
+    mnuSetupMode->setEnabled(false);
+    mnuConfigRestore = mnuSpecial->addAction(QStringLiteral("Open Configuration Store/Restore Window..."));
+    mnuConfigRestore->setEnabled(false);
+    for (QAction *a : {mnuSetPass, mnuAccessCode, mnuEncryptCode})
+        a->setEnabled(false);
+
+    mnuAbout = bar->addAction(QStringLiteral("&About"), this, &frmCorvista::mnuAbout_Click);
+
+    mnuPreset = new QMenu(QStringLiteral("Preset"), this);
+    mnuPresetView = mnuPreset->addAction(QStringLiteral("View"));
+    mnuPresetDelete = mnuPreset->addAction(QStringLiteral("Delete"));
+    mnuPresetRename = mnuPreset->addAction(QStringLiteral("Rename This Button"));
+    mnuPresetEditDesc = mnuPreset->addAction(QStringLiteral("Edit Long Description"));
+}
+
+void frmCorvista::buildToolBar()
+{
+    tbrToolBar = addToolBar(QStringLiteral("Tools"));
+    tbrToolBar->setObjectName(QStringLiteral("tbrToolBar"));
+    tbrToolBar->setMovable(false);
+    tbrToolBar->setIconSize(QSize(28, 28));
+    for (const auto &k : kToolKeys) {
+        const QString key = QString::fromLatin1(k[0]);
+        QAction *a = tbrToolBar->addAction(Icons::toolIcon(key), QString::fromLatin1(k[1]));
+        a->setToolTip(QString::fromLatin1(k[2]));
+        a->setData(key);
+        connect(a, &QAction::triggered, this, [this, key] { tbrToolBar_ButtonClick(key); });
+        toolButtons.insert(key, a);
+        if (key == QLatin1String("Properties") || key == QLatin1String("Login"))
+            tbrToolBar->addSeparator();
+    }
+    toolButtons["CloseLogFile"]->setEnabled(false);
+    toolButtons["Disconnect"]->setEnabled(false);
+    toolButtons["TransmitTextFile"]->setEnabled(false);
+}
+
+void frmCorvista::buildStatusBar()
+{
+    panelStatus = new QLabel(QStringLiteral("Status:"), this);
+    panelStatus->setToolTip(QStringLiteral("Communications Port Status"));
+    panelSettings = new QLabel(QStringLiteral("Settings:"), this);
+    panelSettings->setToolTip(QStringLiteral("Communications Port Settings"));
+    panelConnectTime = new QLabel(QStringLiteral("Connect Time"), this);
+    panelSettings->setMinimumWidth(180);
+    panelConnectTime->setMinimumWidth(110);
+    statusBar()->addWidget(panelStatus, 1);
+    statusBar()->addPermanentWidget(panelSettings);
+    statusBar()->addPermanentWidget(panelConnectTime);
+}
+
+void frmCorvista::setStatusText(const QString &text)
+{
+    panelStatus->setText(text);
+}
+
+void frmCorvista::setSettingsText(const QString &text)
+{
+    panelSettings->setText(text);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void frmCorvista::showEvent(QShowEvent *event)
+{
+    // The window loads when it is first shown, as the splash window closes.
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void frmCorvista::Form_Load()
+{
+    m_loaded = true;
+    SharedState &s = shared();
+    ClearTempFolder();
+    s.LayoutReady = true;
+    Clock::seedRandom(quint32(QDateTime::currentMSecsSinceEpoch()));
+    s.ShowCommStatus = true;
+    s.ShowRxText = true;
+    s.DiscardRx = false;
+    s.ConnectAborted = false;
+    s.KeepAliveCount = 0;
+    s.ConnectOnLaunchPending = false;
+    s.TerminalVisible = true;
+    s.PropertiesOK = false;
+
+    const QString title = Dialogs::applicationTitle();
+    setWindowTitle(title);
+    try {
+        s.TermLocalEcho = false;
+        MSComm1->setSettings(QStringLiteral("19200,N,8,1"));
+        MSComm1->setHandshaking(0);
+
+        QString commPort = QStringLiteral("1");
+        try {
+            commPort = GetSetting(title, QStringLiteral("Properties"), QStringLiteral("CommPort"), QStringLiteral("1"));
+            bool pass = false;
+            parseStoredBool(GetSetting(title, QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
+                                       QStringLiteral("false")),
+                            &pass);
+            s.PassEnabledPref = pass;
+            txtTerm->clear();
+            TerminalLook::readStored(TerminalLook::of(*txtTerm)).applyTo(*txtTerm);
+            auto readBool = [&](const char *key, const char *def) {
+                bool v = QString::fromLatin1(def) == QLatin1String("True");
+                parseStoredBool(GetSetting(title, QStringLiteral("Preferences"), QString::fromLatin1(key),
+                                           QString::fromLatin1(def)),
+                                &v);
+                return v;
+            };
+            s.ConnectOnLaunchPref = readBool("ConnectOnLaunch", "False");
+            s.KeepAlivePref = readBool("KeepAlive", "True");
+            s.LogoutOnQuitPref = readBool("LogoutOnQuit", "True");
+        } catch (const RuntimeError &e) {
+            if (e.number() != RuntimeErr::PermissionDenied)
+                throw;
+            // The store cannot be read: every preference takes its default.
+            commPort = QStringLiteral("1");
+            s.PassEnabledPref = false;
+            TerminalLook::defaults().applyTo(*txtTerm);
+            s.ConnectOnLaunchPref = false;
+            s.KeepAlivePref = true;
+            s.LogoutOnQuitPref = true;
+        }
+
+        bool ok = false;
+        const int port = commPort.trimmed().isEmpty() ? 1 : commPort.trimmed().toInt(&ok);
+        try {
+            MSComm1->setCommPort(commPort.trimmed().isEmpty() || !ok ? 1 : port);
+        } catch (const CommError &e) {
+            if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+                throw;
+        }
+
+        setConnectedImages(false);
+        toolButtons["Login"]->setEnabled(false);
+        toolButtons["Logout"]->setEnabled(false);
+
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+        }
+        if (s.ConnectOnLaunchPref)
+            s.ConnectOnLaunchPending = true;
+        s.InfoFrameTop0 = InfoFrame->y();
+        s.NetSetOffset = 0;
+        s.FormHeight0 = height();
+        LoadPresetButtons();
+        for (QFrame *page : NetSet)
+            page->setEnabled(false);
+        DisableRadioActions();
+        Clock::startTimer(*Timer1, 1000);
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    } catch (const RuntimeError &) {
+        // Any other failure: start-up goes on as far as it got.
+    }
+}
+
+void frmCorvista::LoadPresetButtons()
+{
+    shared().IniFilePath = AppPaths::inProgramFolder(QStringLiteral("KarvelWCQXConfig.ini"));
+}
+
+void frmCorvista::UpdateSaveToPresetButton()
+{
+    bool anyFree = false;
+    for (QPushButton *b : cmdPre)
+        anyFree = anyFree || b->property("Tag").toString().compare(QLatin1String("EMPTY"), Qt::CaseInsensitive) == 0;
+    cmdSaveToPreset->setEnabled(anyFree);
+}
+
+void frmCorvista::ClearTempFolder()
+{
+    const QString folder = AppPaths::programFolder() + QStringLiteral("/Temp/");
+    bool failed = false;
+    if (DirExists(folder)) {
+        QDir::setCurrent(folder);
+        QDir dir(folder);
+        for (;;) {
+            const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+            if (files.isEmpty())
+                break;
+            if (!dir.remove(files.first())) {
+                failed = true;
+                break;
+            }
+        }
+    } else if (!QDir().mkpath(folder)) {
+        failed = true;
+    }
+    if (failed)
+        MsgBox(QStringLiteral("Error deleting temp files or\r\ncreating /Temp directory."), Msg::OKOnly, Msg::NoIcon,
+               QStringLiteral("File I/O Error"));
+}
+
+// ---------------------------------------------------------------- layout and views
+
+void frmCorvista::ToggleTerminal()
+{
+    SharedState &s = shared();
+    s.TerminalVisible = !s.TerminalVisible;
+    s.LayoutReady = false;
+    const int paneHeight = txtTerm->height();
+    txtTerm->setVisible(s.TerminalVisible);
+    if (!s.TerminalVisible) {
+        // The frames move up under the toolbar and the window loses the pane and its margin.
+        resize(width(), s.FormHeight0 - paneHeight - twips(120));
+    } else {
+        resize(width(), s.FormHeight0);
+    }
+    s.LayoutReady = true;
+}
+
+void frmCorvista::ButtonAdv_Click()
+{
+    SharedState &s = shared();
+    s.AdvancedView = !s.AdvancedView;
+    if (s.AdvancedView) {
+        frQuick->hide();
+        ButtonAdv->setText(QStringLiteral("Tasks"));
+        SettingsArea->show();
+        for (QFrame *page : NetSet)
+            page->setEnabled(true);
+        NetSetStack->setCurrentIndex(qMax(0, SettingsTab->currentIndex()));
+        SettingsTab->setFocus();
+    } else {
+        frQuick->show();
+        ButtonAdv->setText(QStringLiteral("Advanced"));
+        SettingsArea->hide();
+        for (QFrame *page : NetSet)
+            page->setEnabled(false);
+        frQuick->raise();
+    }
+}
+
+void frmCorvista::SettingsTab_Click()
+{
+    if (frQuick->isHidden())
+        NetSetStack->setCurrentIndex(SettingsTab->currentIndex());
+    shared().SelectedTabIndex = qint16(SettingsTab->currentIndex() + 1);
+}
+
+void frmCorvista::ButtonRSSI_Click()
+{
+    if (!MSComm1->portOpen())
+        MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
+               QStringLiteral("User Help"));
+}
+
+void frmCorvista::ButtonZoneData_Click()
+{
+    if (!MSComm1->portOpen())
+        MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
+               QStringLiteral("User Help"));
+}
+
+void frmCorvista::mnuAbout_Click()
+{
+    shared().AboutMode = true;
+    auto *about = new frmSplash(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+    setEnabled(false);
+}
+
+void frmCorvista::imgConnected_Click()
+{
+    DisconnectRadio();
+}
+
+void frmCorvista::imgNotConnected_Click()
+{
+    ConnectRadio();
+}
+
+void frmCorvista::Timer2_Timer()
+{
+    if (MSComm1->portOpen())
+        setStatusText(QStringLiteral("Status: "));
+    Timer2->stop();
+}
+
+void frmCorvista::tbrToolBar_ButtonClick(const QString &key)
+{
+    const QString k = key.toLower();
+    if (k == QLatin1String("openlogfile"))
+        mnuOpenLog_Click();
+    else if (k == QLatin1String("closelogfile"))
+        mnuCloseLog_Click();
+    else if (k == QLatin1String("connect"))
+        ConnectRadio();
+    else if (k == QLatin1String("disconnect"))
+        DisconnectRadio();
+    else if (k == QLatin1String("properties"))
+        mnuProperties_Click();
+    else if (k == QLatin1String("terminal"))
+        ToggleTerminal();
+}
+
+void frmCorvista::mnuPreferences_Click()
+{
+    frmPreferences dialog(txtTerm, this);
+    dialog.exec();
+}
+
+void frmCorvista::mnuProperties_Click()
+{
+    frmProperties dialog(*MSComm1, [this](bool open) {
+        mnuOpen->setChecked(open);
+        mnuSendText->setEnabled(open);
+        toolButtons["TransmitTextFile"]->setEnabled(open);
+    }, this);
+    dialog.exec();
+    if (shared().PropertiesOK) {
+        if (!MSComm1->portOpen())
+            ConnectRadio();
+        else
+            shared().RefreshRequested = true;
+        shared().PropertiesOK = false;
+    }
+}
+
+void frmCorvista::setConnectedImages(bool connected)
+{
+    imgConnected->setVisible(connected);
+    imgNotConnected->setVisible(!connected);
+}
+
+// ---------------------------------------------------------------- shut-down
+
+void frmCorvista::Form_QueryUnload()
+{
+    // The repeater set-up picture window closes with the main window.
+}
+
+void frmCorvista::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmCorvista::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    Form_QueryUnload();
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool frmCorvista::Form_Unload()
+{
+    SharedState &s = shared();
+    try {
+        if (s.LogoutOnQuitPref) {
+            if (!MSComm1->portOpen())
+                MSComm1->setPortOpen(true);
+            MSComm1->output(QByteArray("PASS NONE\r"));
+        }
+        if (MSComm1->portOpen()) {
+            for (;;) {
+                if (Clock::waitFor([this] { return MSComm1->outBufferCount() == 0; }, 10000))
+                    break;
+                const int answer = MsgBox(QStringLiteral("Data cannot be sent"), Msg::AbortRetryIgnore, Msg::Question,
+                                          Dialogs::applicationTitle());
+                if (answer == Msg::Abort)
+                    return false;
+                if (answer == Msg::Ignore)
+                    break;
+            }
+            MSComm1->setPortOpen(false);
+        }
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen) {
+            if (s.LogoutOnQuitPref)
+                MsgBox(QStringLiteral("There was an error communicating with the radio. You may not have logged out "
+                                      "completely."),
+                       Msg::OKOnly, Msg::Exclamation, QStringLiteral("Error"));
+            m_unloaded = true;
+            Timer1->stop();
+            if (quitOnUnload)
+                QCoreApplication::quit();
+            return true;
+        }
+    }
+    if (s.LogFileNum != 0)
+        mnuCloseLog_Click();
+    m_unloaded = true;
+    Timer1->stop();
+    Timer2->stop();
+    tmrPortTO->stop();
+    if (quitOnUnload)
+        QCoreApplication::quit();
+    return true;
+}
+
+// ---------------------------------------------------------------- shared helpers
+
+QString frmCorvista::commErrorText()
+{
+    return QStringLiteral("There was an error communicating with the radio. Please reconnect and try again");
+}
+
+void frmCorvista::showCommErrorBox()
+{
+    MsgBox(commErrorText(), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Error"));
+}
+
+Exchange::PortTimeout frmCorvista::portTimeout()
+{
+    return {[this] { StartPortTimeout(); }, [this] { StopPortTimeout(); }, [] { return shared().PortTimedOut; }};
+}
+
+// ---------------------------------------------------------------- main timer
+
+void frmCorvista::Timer1_Timer()
+{
+    SharedState &s = shared();
+    if (s.ConnectStart.isValid() && MSComm1->portOpen()) {
+        const qint64 secs = s.ConnectStart.secsTo(QDateTime::currentDateTime());
+        panelConnectTime->setText(QStringLiteral("%1:%2:%3")
+                                      .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+                                      .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+                                      .arg(secs % 60, 2, 10, QLatin1Char('0')));
+    }
+    if (s.ConnectOnLaunchPending) {
+        s.ConnectOnLaunchPending = false;
+        ConnectRadio();
+    }
+}

@@ -1,0 +1,173 @@
+// The main window: start-up, layout, menus, toolbar, status bar and shut-down; the receive path,
+// terminal and log; connect and disconnect. Its handlers keep the names of the design.
+#pragma once
+
+#include "link/Exchange.h"
+#include "platform/CommControl.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QFile;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QStackedWidget;
+class QTabBar;
+class QTimer;
+class QToolBar;
+class TerminalPane;
+class ClickableLabel;
+
+class frmCorvista : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmCorvista(QWidget *parent = nullptr);
+    ~frmCorvista() override;
+
+    // ---- controls ----
+    std::unique_ptr<CommControl> MSComm1;
+    TerminalPane *txtTerm = nullptr;
+    QToolBar *tbrToolBar = nullptr;
+    QHash<QString, QAction *> toolButtons;   // by key, e.g. "Connect"
+    QLabel *panelStatus = nullptr;           // sbrStatus panel "Status"
+    QLabel *panelSettings = nullptr;         // sbrStatus panel "Settings"
+    QLabel *panelConnectTime = nullptr;      // sbrStatus panel "ConnectTime"
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *tmrPortTO = nullptr;
+    QGroupBox *InfoFrame = nullptr;
+    QTabBar *SettingsTab = nullptr;
+    QWidget *SettingsArea = nullptr;         // the tab strip and its stacked pages
+    QStackedWidget *NetSetStack = nullptr;
+    QFrame *NetSet[6] = {};
+    QGroupBox *frQuick = nullptr;
+    QPushButton *ButtonAdv = nullptr;
+    QPushButton *ButtonRefresh = nullptr;
+    QPushButton *ButtonRSSI = nullptr;
+    QPushButton *ButtonZoneData = nullptr;
+    QFrame *Frame1 = nullptr;
+    ClickableLabel *imgConnected = nullptr;
+    ClickableLabel *imgNotConnected = nullptr;
+
+    // Tasks view controls.
+    QGroupBox *frNewRadio = nullptr;
+    QGroupBox *frAction = nullptr;
+    QGroupBox *frPreset = nullptr;
+    QPushButton *cmdSaveToFile = nullptr;
+    QPushButton *cmdSaveToPreset = nullptr;
+    QPushButton *cmdProgramFromFile = nullptr;
+    QPushButton *cmdReadRadio = nullptr;
+    QPushButton *cmdPrint = nullptr;
+    QPushButton *cmdPre[6] = {};
+    QPushButton *cmdMaster = nullptr;
+    QPushButton *cmdRemote = nullptr;
+    QPushButton *cmdRepeater = nullptr;
+    QPushButton *cmdSubRemote = nullptr;
+    QComboBox *cmbBaud = nullptr;
+    QLineEdit *txtNewADDR = nullptr;
+    QSlider *sldPwr = nullptr;
+    QLabel *lblPwr = nullptr;
+
+    // Menus.
+    QMenu *mnuFile = nullptr, *mnuPort = nullptr, *mnuSpecial = nullptr, *mnuRadioPassSub = nullptr;
+    QMenu *mnuPreset = nullptr;
+    QAction *mnuOpenLog = nullptr, *mnuCloseLog = nullptr, *mnuSendText = nullptr, *mnuFileExit = nullptr;
+    QAction *mnuOpen = nullptr, *mnuProperties = nullptr;
+    QAction *mnuPreferences = nullptr, *mnuSetPass = nullptr, *mnuAccessCode = nullptr, *mnuEncryptCode = nullptr;
+    QAction *mnuSetupMode = nullptr, *mnuConfigRestore = nullptr, *mnuAbout = nullptr;
+    QAction *mnuPresetView = nullptr, *mnuPresetDelete = nullptr, *mnuPresetRename = nullptr,
+            *mnuPresetEditDesc = nullptr;
+
+    // ---- window fields of this window only ----
+    QString LogFileName;
+    int TermTextLen = 0;
+
+    // ---- start-up, layout, shut-down ----
+    void Form_Load();
+    void ToggleTerminal();
+    void ButtonAdv_Click();
+    void SettingsTab_Click();
+    void ButtonRSSI_Click();
+    void ButtonZoneData_Click();
+    void mnuAbout_Click();
+    void mnuFileExit_Click();
+    void imgConnected_Click();
+    void imgNotConnected_Click();
+    void Timer2_Timer();
+    void ClearTempFolder();
+    void Form_QueryUnload();
+    // Returns false when the shut-down was cancelled (Abort in "Data cannot be sent").
+    bool Form_Unload();
+    void tbrToolBar_ButtonClick(const QString &key);
+    void mnuPreferences_Click();
+    void mnuProperties_Click();
+    void LoadPresetButtons();
+    void UpdateSaveToPresetButton();
+
+    // ---- receive path, terminal, log ----
+    void MSComm1_OnComm();
+    void ShowReceivedText(TerminalPane *Term, QString &Data);
+    void txtTerm_KeyPress(int &KeyAscii);
+    void mnuOpenLog_Click();
+    void mnuCloseLog_Click();
+    void StartPortTimeout();
+    void StopPortTimeout();
+    void tmrPortTO_Timer();
+    void DisableRadioActions();
+    void EnableRadioActions();
+
+    // ---- connect, disconnect ----
+    void ConnectRadio();
+    void mnuOpen_Click();
+    void WakeRadio();
+    void DisconnectRadio();
+    void ButtonRefresh_Click();
+    void StartConnectClock();
+    void StopConnectClock();
+
+    // ---- main timer ----
+    void Timer1_Timer();
+
+    // Panel texts.
+    void setStatusText(const QString &text);
+    void setSettingsText(const QString &text);
+    // The port time-out as the direct-read exchanges use it.
+    Exchange::PortTimeout portTimeout();
+    // The standard message for errors 8005 and 8018.
+    static void showCommErrorBox();
+    // Messages shown for a serial control error that ended a handler.
+    static QString commErrorText();
+
+    // Whether the window closes for real (tests keep it open across several shut-downs).
+    bool quitOnUnload = true;
+
+    static frmCorvista *instance();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildUi();
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    QWidget *buildTasksView();
+    void setConnectedImages(bool connected);
+    void showDisconnectedState();
+    void writeLog(const QString &data);
+
+    std::unique_ptr<QFile> m_logFile;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,122 @@
+#include "link/Exchange.h"
+
+#include "common/SharedState.h"
+#include "platform/Clock.h"
+#include "platform/CommControl.h"
+
+namespace Exchange {
+
+static Qt::CaseSensitivity cs(CompareMode mode)
+{
+    return mode == CompareMode::IgnoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+}
+
+bool contains(const QString &haystack, const QString &needle, CompareMode mode)
+{
+    return haystack.contains(needle, cs(mode));
+}
+
+bool endsWith(const QString &haystack, const QString &needle, CompareMode mode)
+{
+    return haystack.endsWith(needle, cs(mode));
+}
+
+int instr(const QString &haystack, const QString &needle, CompareMode mode)
+{
+    return int(haystack.indexOf(needle, 0, cs(mode))) + 1;
+}
+
+void commandLine(CommControl &port, const QString &text)
+{
+    port.output(text.toLatin1() + CR);
+}
+
+void sendRaw(CommControl &port, const QByteArray &bytes)
+{
+    port.output(bytes);
+}
+
+bool replyWait(const QStringList &expected, double seconds, CompareMode mode)
+{
+    auto allThere = [&] {
+        for (const QString &text : expected)
+            if (!contains(shared().RxBuffer, text, mode))
+                return false;
+        return true;
+    };
+    return Clock::waitFor(allThere, qint64(seconds * 1000.0));
+}
+
+bool sendAndWait(CommControl &port, const QString &command, const QStringList &expected, double seconds,
+                 CompareMode mode)
+{
+    shared().RxBuffer = QStringLiteral(" ");
+    commandLine(port, command);
+    return replyWait(expected, seconds, mode);
+}
+
+void unawaitedCommand(CommControl &port, const QString &command, int pauseMs, bool readAndDrop)
+{
+    commandLine(port, command);
+    if (pauseMs > 0)
+        Clock::sleepMs(pauseMs);
+    if (readAndDrop)
+        port.input();
+}
+
+void echoOff(CommControl &port)
+{
+    commandLine(port, QStringLiteral("deco"));
+}
+
+void echoOn(CommControl &port)
+{
+    commandLine(port, QStringLiteral("eeco"));
+}
+
+bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
+                            const std::function<void()> &clearTerminal)
+{
+    echoOff(port);
+    shared().RxBuffer = QStringLiteral(" ");
+    commandLine(port, settingText);
+    // The three texts never stand in one reply: this is a fixed pause that handles events.
+    replyWait({Reply::ProgrammedOk, Reply::AccessDenied, Prompt::Ready}, seconds, CompareMode::IgnoreCase);
+    if (clearTerminal)
+        clearTerminal();
+    return contains(shared().RxBuffer, Reply::Denied, CompareMode::IgnoreCase);
+}
+
+bool promptReached(const QString &collected, PromptEnd end)
+{
+    if (end == PromptEnd::LastCharIsPrompt)
+        return collected.endsWith(QLatin1Char('>'));
+    return collected.endsWith(QStringLiteral("\r\n>"));
+}
+
+bool polledPromptExchange(CommControl &port, const QByteArray &commandBytes, int pauseMs, PromptEnd end,
+                          int pollPauseMs, const PortTimeout &timeout, QString &collected)
+{
+    port.output(commandBytes);
+    if (pauseMs > 0)
+        Clock::sleepMs(pauseMs);
+    timeout.start();
+    bool reached = false;
+    for (;;) {
+        collected += port.inputText();
+        if (promptReached(collected, end)) {
+            reached = true;
+            break;
+        }
+        if (pollPauseMs > 0)
+            Clock::sleepMs(pollPauseMs);
+        // Wait in the event loop for more input or the time-out, rather than spinning.
+        Clock::waitFor([&] { return port.inBufferCount() > 0 || timeout.timedOut(); }, 100);
+        if (timeout.timedOut())
+            break;
+    }
+    timeout.stop();
+    return reached;
+}
+
+} // namespace Exchange

@@ -1,0 +1,98 @@
+// The conventions every exchange with the radio follows, written once: how a command goes out,
+// how a reply is waited for and recognised, the echo-off bracket, the write-access probe and the
+// direct-read path of long command sequences.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class CommControl;
+
+namespace Prompt {
+inline const QString Ready = QStringLiteral(">");
+inline const QString Setup = QStringLiteral("SETUP>");
+inline const QString Loader = QStringLiteral("LOADER>");
+inline const QString More = QStringLiteral("MORE>");
+inline const QString AreYouSure = QStringLiteral("ARE YOU SURE?");
+} // namespace Prompt
+
+namespace Reply {
+inline const QString ProgrammedOk = QStringLiteral("PROGRAMMED OK");
+inline const QString AccessDenied = QStringLiteral("ACCESS DENIED");
+inline const QString Denied = QStringLiteral("DENIED");
+inline const QString InvalidEntry = QStringLiteral("INVALID ENTRY");
+inline const QString PasswordOk = QStringLiteral("PASSWORD OK");
+inline const QString PasswordInvalid = QStringLiteral("PASSWORD INVALID");
+inline const QString NotApplicable = QStringLiteral("n/a");
+inline const QString ProgrammableOnly = QStringLiteral("PROGRAMMABLE ONLY");
+inline const QString Closed = QStringLiteral("CLOSED");
+inline const QString Rssi = QStringLiteral("RSSI");
+inline const QString Dbm = QStringLiteral("dBm");
+inline const QString TxTotal = QStringLiteral("TX TOTAL");
+inline const QString RxTotal = QStringLiteral("RX TOTAL");
+inline const QString RxError = QStringLiteral("RX ERROR");
+} // namespace Reply
+
+// The main window compares without regard to case; every other window exactly.
+enum class CompareMode { IgnoreCase, Exact };
+
+namespace Exchange {
+
+constexpr char CR = '\r';
+constexpr char LF = '\n';
+constexpr char ESC = 27;
+
+bool contains(const QString &haystack, const QString &needle, CompareMode mode);
+bool endsWith(const QString &haystack, const QString &needle, CompareMode mode);
+// 1-based position of needle in haystack, 0 when absent (the positions the cut rules count in).
+int instr(const QString &haystack, const QString &needle, CompareMode mode);
+
+// A command: its text and exactly one CR, written in one piece.
+void commandLine(CommControl &port, const QString &text);
+// Raw bytes (wake-up bursts, the report's CR LF pairs, terminal keys).
+void sendRaw(CommControl &port, const QByteArray &bytes);
+
+// Waits, handling events, until every expected text is in RxBuffer or the deadline passes.
+// Returns true when all were found. RxBuffer is reset by the sender before it writes.
+bool replyWait(const QStringList &expected, double seconds, CompareMode mode);
+
+// Resets RxBuffer to one blank, sends the command and waits for the expected texts.
+bool sendAndWait(CommControl &port, const QString &command, const QStringList &expected, double seconds,
+                 CompareMode mode);
+
+// A command nobody judges: at most a fixed pause and one read that is thrown away.
+void unawaitedCommand(CommControl &port, const QString &command, int pauseMs = 0, bool readAndDrop = false);
+
+// The opening and closing halves of the echo-off bracket.
+void echoOff(CommControl &port);
+void echoOn(CommControl &port);
+
+// Writes back a setting the radio already has, inside "deco", and tells whether the radio refused
+// it (not logged in). clearTerminal empties the terminal pane after the pump. The closing "eeco"
+// is the caller's (it sends it before or after its own reaction).
+bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
+                            const std::function<void()> &clearTerminal);
+
+// The direct-read path's polled exchange: write the command (CR added), then collect the port's
+// input into `collected` until it ends with the prompt or the port time-out fires.
+struct PortTimeout
+{
+    std::function<void()> start;
+    std::function<void()> stop;
+    std::function<bool()> timedOut;
+};
+
+enum class PromptEnd {
+    LastCharIsPrompt,   // the report writer: its last character is ">"
+    CrLfPrompt          // the line sender: its last three characters are CR LF ">"
+};
+
+// Returns false when the time-out ended the wait.
+bool polledPromptExchange(CommControl &port, const QByteArray &commandBytes, int pauseMs, PromptEnd end,
+                          int pollPauseMs, const PortTimeout &timeout, QString &collected);
+
+bool promptReached(const QString &collected, PromptEnd end);
+
+} // namespace Exchange

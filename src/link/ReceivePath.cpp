@@ -1,0 +1,271 @@
+// The main window's receive path, terminal keys, communications log, port time-out and the
+// radio actions of the Tasks view.
+#include "app/frmCorvista.h"
+
+#include "common/SharedState.h"
+#include "link/TerminalPane.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcLink, "wavecrest.link", QtWarningMsg)
+
+namespace {
+QString eventText(int event)
+{
+    switch (event) {
+    case CommEv::CTS: return QStringLiteral("Change in CTS Detected");
+    case CommEv::DSR: return QStringLiteral("Change in DSR Detected");
+    case CommEv::CD: return QStringLiteral("Change in CD Detected");
+    case CommEv::Ring: return QStringLiteral("Connecting");
+    case CommEv::EOFChar: return QStringLiteral("End of File Detected");
+    default: return {};
+    }
+}
+
+QString errorText(int event)
+{
+    switch (event) {
+    case CommEv::Break: return QStringLiteral("Break Received");
+    case CommEv::CTSTO: return QStringLiteral("CTS Timeout");
+    case CommEv::DSRTO: return QStringLiteral("DSR Timeout");
+    case CommEv::Frame: return QStringLiteral("Framing Error");
+    case CommEv::Overrun: return QStringLiteral("Overrun Error");
+    case CommEv::CDTO: return QStringLiteral("Carrier Detect Timeout");
+    case CommEv::RxOver: return QStringLiteral("Receive Buffer Overflow");
+    case CommEv::RxParity: return QStringLiteral("Parity Error");
+    case CommEv::TxFull: return QStringLiteral("Transmit Buffer Full");
+    case CommEv::DCB: return QStringLiteral("Error retrieving DCB");
+    default: return QStringLiteral("Unknown error or event");
+    }
+}
+} // namespace
+
+void frmCorvista::MSComm1_OnComm()
+{
+    SharedState &s = shared();
+    if (s.IgnoreCommEvents)
+        return;
+    try {
+        const int event = MSComm1->commEvent();
+        if (event == CommEv::Receive) {
+            QString data = MSComm1->inputText();
+            ShowReceivedText(txtTerm, data);
+            return;
+        }
+        if (event == CommEv::Send)
+            return;
+        if (event == CommEv::DeviceLost) {
+            // The adapter went away: the port is already closed. Show the disconnected state and
+            // say so once.
+            qCInfo(lcLink) << "serial device lost";
+            DisconnectRadio();
+            s.ConnectAborted = true;
+            showCommErrorBox();
+            return;
+        }
+        const QString evText = eventText(event);
+        if (!evText.isEmpty()) {
+            if (s.ShowCommStatus)
+                setStatusText(QStringLiteral("Status: ") + evText);
+            Clock::startTimer(*Timer2, 2000);
+            return;
+        }
+        const QString errText = errorText(event);
+        if (s.ShowCommStatus)
+            setStatusText(QStringLiteral("Status: ") + errText);
+        dialogs().beep();
+        const int answer = MsgBox(errText, Msg::OKCancel, Msg::NoIcon, QStringLiteral("Click Cancel to quit, OK to ignore."));
+        if (answer == Msg::Cancel) {
+            DisconnectRadio();
+            s.ConnectAborted = true;
+            if (MSComm1->portOpen())
+                MSComm1->setPortOpen(false);
+        }
+        Clock::startTimer(*Timer2, 2000);
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    }
+}
+
+void frmCorvista::ShowReceivedText(TerminalPane *Term, QString &Data)
+{
+    SharedState &s = shared();
+    if (s.DiscardRx) {
+        s.RxBuffer = QStringLiteral(" ");
+        Data = QStringLiteral(" ");
+    }
+    TermTextLen = Term->length();
+    if (TermTextLen > 16000) {
+        Term->setText(Term->text().mid(4096));
+        TermTextLen = Term->length();
+    }
+    s.RxBuffer += Data;
+    if (s.RxBuffer.contains(QStringLiteral("CLOSED"), Qt::CaseInsensitive))
+        DisableRadioActions();
+
+    // A backspace at the start of the chunk replaces the terminal's last character; one further
+    // in takes the character before it out of the chunk.
+    bool replaceLast = false;
+    for (;;) {
+        const int p = int(Data.indexOf(QChar(8))) + 1;
+        if (p == 0)
+            break;
+        if (p == 1) {
+            replaceLast = TermTextLen > 0;
+            Data.remove(0, 1);
+        } else {
+            Data = Data.left(p - 2) + Data.mid(p);
+        }
+    }
+    Data.remove(QChar(10));
+    Data.replace(QChar(13), QStringLiteral("\r\n"));
+
+    if (s.ShowRxText)
+        Term->writeAtEnd(Data, replaceLast);
+    if (s.LogFileNum != 0)
+        writeLog(Data);
+}
+
+void frmCorvista::writeLog(const QString &data)
+{
+    const QByteArray bytes = data.toLatin1();
+    for (;;) {
+        if (!m_logFile)
+            return;
+        const qint64 written = m_logFile->write(bytes);
+        if (written == bytes.size() && m_logFile->flush())
+            return;
+        const QString why = m_logFile->errorString();
+        // Nothing half-written stays behind for the retry to double.
+        if (written > 0)
+            m_logFile->seek(m_logFile->size());
+        const int answer = MsgBox(why, Msg::RetryCancel, Msg::Critical, Dialogs::applicationTitle());
+        if (answer != Msg::Retry) {
+            mnuCloseLog_Click();
+            return;
+        }
+    }
+}
+
+void frmCorvista::txtTerm_KeyPress(int &KeyAscii)
+{
+    try {
+        if (MSComm1->portOpen()) {
+            MSComm1->output(QByteArray(1, char(KeyAscii)));
+            if (!shared().TermLocalEcho) {
+                txtTerm->moveCursor(QTextCursor::End);
+                KeyAscii = 0;
+            }
+        }
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    }
+}
+
+void frmCorvista::mnuOpenLog_Click()
+{
+    SharedState &s = shared();
+    const QString filter = QStringLiteral("Log Files (*.LOG)|*.log|Text Files (*.TXT)|*.txt|All Files (*.*)|*.*");
+    int answer = Msg::No;
+    for (;;) {
+        // A log file may be new, so the dialog takes names that do not exist yet.
+        const QString path = dialogs().saveFile(QStringLiteral("Open a Communications Log File"), filter, QString());
+        if (path.isEmpty())
+            return;
+        LogFileName = path;
+        if (!QFileInfo::exists(path)) {
+            answer = Msg::No;
+            break;
+        }
+        answer = MsgBox(QStringLiteral("Replace existing file - ") + path + QStringLiteral("?\r\r")
+                            + QStringLiteral("Click 'NO' to append to the file."),
+                        Msg::YesNoCancel, Msg::Question, Dialogs::applicationTitle());
+        if (answer != Msg::Cancel)
+            break;
+    }
+    if (answer == Msg::Yes && QFileInfo::exists(LogFileName) && !QFile::remove(LogFileName)) {
+        MsgBox(QStringLiteral("The file could not be replaced: ") + LogFileName, Msg::OKOnly, Msg::Exclamation,
+               Dialogs::applicationTitle());
+        return;
+    }
+    auto file = std::make_unique<QFile>(LogFileName);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        MsgBox(file->errorString(), Msg::OKOnly, Msg::Exclamation, Dialogs::applicationTitle());
+        s.LogFileNum = 0;
+        return;
+    }
+    m_logFile = std::move(file);
+    s.LogFileNum = 1;
+    setWindowTitle(QStringLiteral("Wavecrest Terminal - ") + QFileInfo(LogFileName).fileName());
+    mnuOpenLog->setEnabled(false);
+    toolButtons["OpenLogFile"]->setEnabled(false);
+    mnuCloseLog->setEnabled(true);
+    toolButtons["CloseLogFile"]->setEnabled(true);
+}
+
+void frmCorvista::mnuCloseLog_Click()
+{
+    if (m_logFile)
+        m_logFile->close();
+    m_logFile.reset();
+    shared().LogFileNum = 0;
+    mnuOpenLog->setEnabled(true);
+    toolButtons["OpenLogFile"]->setEnabled(true);
+    mnuCloseLog->setEnabled(false);
+    toolButtons["CloseLogFile"]->setEnabled(false);
+}
+
+void frmCorvista::StartPortTimeout()
+{
+    Clock::startTimer(*tmrPortTO, 2000);
+}
+
+void frmCorvista::StopPortTimeout()
+{
+    tmrPortTO->stop();
+}
+
+void frmCorvista::tmrPortTO_Timer()
+{
+    tmrPortTO->stop();
+    shared().PortTimedOut = true;
+    MsgBox(QStringLiteral("Radio Communication Error.\r\n\r\nPlease Reconnect.\r\n\r\n"
+                          "If there is still a problem, please check all cabling and the power supply."),
+           Msg::OKOnly, Msg::NoIcon, QStringLiteral("Radio Communications Error"));
+    DisableRadioActions();
+}
+
+void frmCorvista::DisableRadioActions()
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdSaveToFile, cmdSaveToPreset, cmdProgramFromFile})
+        w->setEnabled(false);
+    for (QPushButton *b : cmdPre)
+        b->setEnabled(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdMaster, cmdRemote, cmdRepeater, cmdSubRemote, cmbBaud,
+                                                       txtNewADDR, sldPwr, cmdPrint})
+        w->setEnabled(false);
+}
+
+void frmCorvista::EnableRadioActions()
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdSaveToFile, cmdSaveToPreset, cmdProgramFromFile, cmbBaud,
+                                                       txtNewADDR, sldPwr, cmdMaster, cmdRemote, cmdRepeater,
+                                                       cmdSubRemote, cmdPrint})
+        w->setEnabled(true);
+    for (QPushButton *b : cmdPre)
+        if (b->property("Tag").toString().compare(QLatin1String("EMPTY"), Qt::CaseInsensitive) != 0)
+            b->setEnabled(true);
+    UpdateSaveToPresetButton();
+}
