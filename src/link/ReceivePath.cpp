@@ -140,17 +140,18 @@ void frmCorvista::ShowReceivedText(TerminalPane *Term, QString &Data)
 void frmCorvista::writeLog(const QString &data)
 {
     const QByteArray bytes = data.toLatin1();
+    qsizetype done = 0;
     for (;;) {
         if (!m_logFile)
             return;
-        const qint64 written = m_logFile->write(bytes);
-        if (written == bytes.size() && m_logFile->flush())
+        // A retry goes on where the failed write stopped, so nothing is logged twice.
+        const qint64 n = m_logFile->write(bytes.constData() + done, bytes.size() - done);
+        if (n > 0)
+            done += n;
+        if (done == bytes.size() && m_logFile->flush())
             return;
-        const QString why = m_logFile->errorString();
-        // Nothing half-written stays behind for the retry to double.
-        if (written > 0)
-            m_logFile->seek(m_logFile->size());
-        const int answer = MsgBox(why, Msg::RetryCancel, Msg::Critical, Dialogs::applicationTitle());
+        const int answer = MsgBox(m_logFile->errorString(), Msg::RetryCancel, Msg::Critical,
+                                  Dialogs::applicationTitle());
         if (answer != Msg::Retry) {
             mnuCloseLog_Click();
             return;

@@ -1,0 +1,245 @@
+// The main window's receive path, terminal keys and communications log.
+#include "app/frmCorvista.h"
+#include "common/SharedState.h"
+#include "link/TerminalPane.h"
+#include "platform/Clock.h"
+#include "support/MockCommControl.h"
+#include "support/TestEnv.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+class TestReceivePath : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<frmCorvista> w;
+    MockCommControl *port = nullptr;
+
+    void receive(const QByteArray &bytes)
+    {
+        port->feed(bytes);
+        QVERIFY(Clock::waitFor([&] { return port->inBufferCount() == 0; }, 1000));
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnv>();
+        CommFactory::setFactory([this](QObject *parent) {
+            auto p = std::make_unique<MockCommControl>(parent);
+            port = p.get();
+            return p;
+        });
+        w = std::make_unique<frmCorvista>();
+        w->quitOnUnload = false;
+        w->Form_Load();
+        shared().LogoutOnQuitPref = false;
+        port->setPortOpen(true);
+        shared().RxBuffer = QStringLiteral(" ");
+    }
+
+    void cleanup()
+    {
+        w.reset();
+        env.reset();
+    }
+
+    void chunksShowInTheTerminal_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QByteArray>("chunk");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("CR LF inside a chunk shows as one line end") << "" << QByteArray("ab\r\nc") << "ab\r\nc";
+        QTest::newRow("a lone CR shows as CR LF") << "x" << QByteArray("\r") << "x\r\n";
+        QTest::newRow("a lone LF shows nothing") << "x" << QByteArray("\n") << "x";
+        QTest::newRow("a backspace first replaces the last character") << "xyz" << QByteArray("\bQ") << "xyQ";
+        QTest::newRow("two letters and a backspace show the first") << "" << QByteArray("ab\b") << "a";
+        QTest::newRow("a backspace in the middle takes the letter before it") << "" << QByteArray("abc\bd") << "abd";
+    }
+
+    void chunksShowInTheTerminal()
+    {
+        QFETCH(QString, before);
+        QFETCH(QByteArray, chunk);
+        QFETCH(QString, after);
+        w->txtTerm->setText(before);
+        receive(chunk);
+        QCOMPARE(w->txtTerm->text(), after);
+        // RxBuffer gets the chunk unchanged, line feeds and backspaces included.
+        QCOMPARE(shared().RxBuffer, QStringLiteral(" ") + QString::fromLatin1(chunk));
+    }
+
+    void terminalIsCutBy4096OnlyPast16000()
+    {
+        w->txtTerm->setText(QString(16000, QLatin1Char('a')));
+        receive("z");
+        QCOMPARE(w->txtTerm->length(), 16001);
+        w->txtTerm->setText(QString(4096, QLatin1Char('a')) + QString(11905, QLatin1Char('b')));
+        receive("z");
+        QCOMPARE(w->txtTerm->text(), QString(11905, QLatin1Char('b')) + QStringLiteral("z"));
+    }
+
+    void closedInAnyCaseDisablesTheRadioActions()
+    {
+        w->EnableRadioActions();
+        QVERIFY(w->cmdSaveToFile->isEnabled());
+        receive("command line closed\r\n>");
+        QVERIFY(!w->cmdSaveToFile->isEnabled());
+        QVERIFY(!w->cmdMaster->isEnabled());
+        // Later chunks keep disabling until a sender resets RxBuffer.
+        w->EnableRadioActions();
+        receive("x");
+        QVERIFY(!w->cmdPrint->isEnabled());
+    }
+
+    void discardedChunksShowAsOneBlank()
+    {
+        shared().DiscardRx = true;
+        w->txtTerm->setText(QStringLiteral("Connected"));
+        receive("OPEN\r\n>");
+        QCOMPARE(w->txtTerm->text(), QStringLiteral("Connected "));
+        QCOMPARE(shared().RxBuffer, QStringLiteral("  "));
+    }
+
+    void hiddenTextStillReachesRxBufferAndLog()
+    {
+        shared().ShowRxText = false;
+        w->txtTerm->setText(QStringLiteral("Connecting..."));
+        receive(">");
+        QCOMPARE(w->txtTerm->text(), QStringLiteral("Connecting..."));
+        QCOMPARE(shared().RxBuffer, QStringLiteral(" >"));
+    }
+
+    void aCommErrorGivesOneBeepAndOneBox()
+    {
+        port->raiseError(CommEv::Frame);
+        QVERIFY(Clock::waitFor([&] { return env->dialogs().messages().size() == 1; }, 1000));
+        receive("more data");
+        QCOMPARE(env->dialogs().beeps(), 1);
+        const auto box = env->dialogs().messages().first();
+        QCOMPARE(box.text, QStringLiteral("Framing Error"));
+        QCOMPARE(box.title, QStringLiteral("Click Cancel to quit, OK to ignore."));
+        QCOMPARE(box.buttons, int(Msg::OKCancel));
+        QCOMPARE(w->panelStatus->text(), QStringLiteral("Status: Framing Error"));
+        QVERIFY(port->portOpen());
+    }
+
+    void cancelInTheErrorBoxDisconnects()
+    {
+        env->dialogs().answerMsgBox(Msg::Cancel);
+        port->raiseError(CommEv::Overrun);
+        QVERIFY(Clock::waitFor([&] { return !port->portOpen(); }, 1000));
+        QVERIFY(shared().ConnectAborted);
+        QVERIFY(port->takeWritten().endsWith("CLOS\r"));
+        QVERIFY(w->txtTerm->text().endsWith(QStringLiteral("Disconnected")));
+    }
+
+    void typedKeysGoToTheRadioOnlyWhenOpen()
+    {
+        w->txtTerm->setText(QStringLiteral(">"));
+        QTest::keyClicks(w->txtTerm, QStringLiteral("ab"));
+        QTest::keyClick(w->txtTerm, Qt::Key_Return);
+        QCOMPARE(port->takeWritten(), QByteArray("ab\r"));
+        QCOMPARE(w->txtTerm->text(), QStringLiteral(">"));
+
+        port->setPortOpen(false);
+        QTest::keyClicks(w->txtTerm, QStringLiteral("cd"));
+        QCOMPARE(port->takeWritten(), QByteArray());
+        QVERIFY(w->txtTerm->text().contains(QStringLiteral("cd")));
+    }
+
+    void logFileAnswers_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("dialogsShown");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("a new file starts empty") << false << QList<int>{} << 1 << QByteArray("\r\nabc");
+        QTest::newRow("No appends to an existing file") << true << QList<int>{Msg::No} << 1
+                                                        << QByteArray("old\r\n\r\nabc");
+        QTest::newRow("Yes empties it first") << true << QList<int>{Msg::Yes} << 1 << QByteArray("\r\nabc");
+        QTest::newRow("Cancel shows the dialog again") << true << QList<int>{Msg::Cancel, Msg::No} << 2
+                                                       << QByteArray("old\r\n\r\nabc");
+    }
+
+    void logFileAnswers()
+    {
+        QFETCH(bool, exists);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, dialogsShown);
+        QFETCH(QByteArray, content);
+        const QString path = env->path(QStringLiteral("radio.log"));
+        if (exists) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old\r\n");
+        }
+        for (int i = 0; i < dialogsShown; ++i)
+            env->dialogs().answerSave(path);
+        for (int a : answers)
+            env->dialogs().answerMsgBox(a);
+        w->mnuOpenLog_Click();
+        int shownDialogs = 0;
+        for (const auto &s : env->dialogs().shown)
+            shownDialogs += s.kind == QLatin1String("save");
+        QCOMPARE(shownDialogs, dialogsShown);
+        QCOMPARE(shared().LogFileNum, qint16(1));
+        QVERIFY(!w->mnuOpenLog->isEnabled());
+        QVERIFY(w->mnuCloseLog->isEnabled());
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" - radio.log")));
+
+        // The log holds what the terminal shows: line feeds dropped, CR as CR LF.
+        receive("\r\nabc");
+        w->mnuCloseLog_Click();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), content);
+        QVERIFY(w->mnuOpenLog->isEnabled());
+    }
+
+    void cancelInTheLogDialogOpensNothing()
+    {
+        w->mnuOpenLog_Click();
+        QCOMPARE(shared().LogFileNum, qint16(0));
+        QVERIFY(w->mnuOpenLog->isEnabled());
+    }
+
+    void aFailedLogWriteKeepsTheTextAndAsks()
+    {
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("No /dev/full here to make a write fail.");
+        env->dialogs().answerSave(QStringLiteral("/dev/full"));
+        env->dialogs().answerMsgBox(Msg::No);   // "Replace existing file": append
+        w->mnuOpenLog_Click();
+        QCOMPARE(shared().LogFileNum, qint16(1));
+        env->dialogs().answerMsgBox(Msg::Retry);
+        env->dialogs().answerMsgBox(Msg::Cancel);
+        w->txtTerm->clear();
+        receive("PROGRAMMED OK");
+        QCOMPARE(w->txtTerm->text(), QStringLiteral("PROGRAMMED OK"));
+        QCOMPARE(shared().RxBuffer, QStringLiteral(" PROGRAMMED OK"));
+        const auto boxes = env->dialogs().messages();
+        QCOMPARE(boxes.size(), 3);   // replace question, then Retry, then Cancel
+        QCOMPARE(boxes.last().buttons, int(Msg::RetryCancel));
+        QCOMPARE(shared().LogFileNum, qint16(0));
+    }
+
+    void portTimeoutReportsAndDisablesActions()
+    {
+        Clock::setScale(0.01);
+        w->EnableRadioActions();
+        shared().PortTimedOut = false;
+        w->StartPortTimeout();
+        QVERIFY(Clock::waitFor([] { return shared().PortTimedOut; }, 5000));
+        QCOMPARE(env->dialogs().messages().first().title, QStringLiteral("Radio Communications Error"));
+        QVERIFY(!w->cmdSaveToFile->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestReceivePath)
+#include "tst_receivepath.moc"

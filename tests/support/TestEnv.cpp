@@ -1,0 +1,28 @@
+#include "support/TestEnv.h"
+
+#include "common/SharedState.h"
+#include "platform/Clock.h"
+#include "platform/CommControl.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
+
+TestEnv::TestEnv(double clockScale) : m_dialogs(std::make_unique<ScriptedDialogs>()), m_oldCwd(QDir::currentPath())
+{
+    qputenv("WAVECREST_HOME", m_dir.path().toLocal8Bit());
+    SettingsStore::setFolder(m_dir.filePath(QStringLiteral("store")));
+    resetShared();
+    Clock::setScale(clockScale);
+    Clock::setRandomSource(nullptr);
+}
+
+TestEnv::~TestEnv()
+{
+    QDir::setCurrent(m_oldCwd);
+    Clock::setScale(1.0);
+    Clock::setRandomSource(nullptr);
+    CommFactory::setFactory(nullptr);
+    SettingsStore::setFolder(QString());
+    qunsetenv("WAVECREST_HOME");
+    resetShared();
+}
