@@ -87,6 +87,16 @@ bool writeAccessProbeDenied(CommControl &port, const QString &settingText, doubl
     return contains(shared().RxBuffer, Reply::Denied, CompareMode::IgnoreCase);
 }
 
+DirectReadScope::DirectReadScope()
+{
+    shared().IgnoreCommEvents = true;
+}
+
+DirectReadScope::~DirectReadScope()
+{
+    shared().IgnoreCommEvents = false;
+}
+
 bool promptReached(const QString &collected, PromptEnd end)
 {
     if (end == PromptEnd::LastCharIsPrompt)

@@ -75,6 +75,17 @@ void echoOn(CommControl &port);
 bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
                             const std::function<void()> &clearTerminal);
 
+// The direct-read path: while one lives, the receive event leaves the port's input to the
+// procedure that reads it itself; every way out gives the input back to the receive event.
+class DirectReadScope
+{
+public:
+    DirectReadScope();
+    ~DirectReadScope();
+    DirectReadScope(const DirectReadScope &) = delete;
+    DirectReadScope &operator=(const DirectReadScope &) = delete;
+};
+
 // The direct-read path's polled exchange: write the command (CR added), then collect the port's
 // input into `collected` until it ends with the prompt or the port time-out fires.
 struct PortTimeout

@@ -84,10 +84,9 @@ void SerialCommControl::applySettings()
 
 void SerialCommControl::closePort()
 {
-    if (m_port->isOpen()) {
-        m_port->clear(QSerialPort::AllDirections);
+    // What was written is not thrown away: a command sent just before closing still goes out.
+    if (m_port->isOpen())
         m_port->close();
-    }
     m_port->clearError();
 }
 

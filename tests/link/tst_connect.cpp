@@ -1,0 +1,229 @@
+// Connecting to the simulated radio over a pseudo-terminal: the wake-up handshake, the connect
+// sequence, disconnect, Refresh, and a radio that goes away.
+#include "app/frmCorvista.h"
+#include "common/SharedState.h"
+#include "link/TerminalPane.h"
+#include "platform/Clock.h"
+#include "support/RadioRig.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <ctime>
+
+namespace {
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+int indexOfLine(const QStringList &lines, const QString &line)
+{
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].compare(line, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+} // namespace
+
+#define RIG(name, ...)                                                                                                 \
+    RadioRig name{__VA_ARGS__};                                                                                        \
+    if (!name.ok())                                                                                                    \
+        QSKIP("This machine gives no pseudo-terminal.");
+
+class TestConnect : public QObject
+{
+    Q_OBJECT
+private slots:
+    void radioThatAnswersConnects_data()
+    {
+        QTest::addColumn<int>("silentBursts");
+        QTest::newRow("answers at once") << 0;
+        QTest::newRow("answers after three bursts") << 3;
+    }
+
+    void radioThatAnswersConnects()
+    {
+        QFETCH(int, silentBursts);
+        FakeRadio::Config config;
+        config.silentBursts = silentBursts;
+        RIG(rig, 0.02, config);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(!shared().ConnectAborted);
+        QCOMPARE(w.panelSettings->text(), QStringLiteral("Settings: 19200,N,8,1"));
+        QVERIFY(shared().RefreshRequested);
+        QVERIFY(shared().AccessCheckPending);
+        QVERIFY(rig.radio().commandLineOpen());
+        QVERIFY(w.toolButtons["Disconnect"]->isEnabled());
+        QVERIFY(!w.toolButtons["Connect"]->isEnabled());
+        QVERIFY(w.toolButtons["TransmitTextFile"]->isEnabled());
+        QVERIFY(w.mnuConfigRestore->isEnabled());
+        QVERIFY(w.mnuOpen->isChecked());
+        QVERIFY(w.cmdSaveToFile->isEnabled());
+        QVERIFY(w.Timer1->isActive());
+        QVERIFY(w.txtTerm->text().startsWith(QStringLiteral("Connected")));
+        QVERIFY(rig.dialogs().messages().isEmpty());
+        QVERIFY(rig.radio().burstsHeard() > silentBursts);
+    }
+
+    void radioInSetupModeIsToldToQuitFirst()
+    {
+        FakeRadio::Config config;
+        config.stage = FakeRadio::Stage::Setup;
+        RIG(rig, 0.02, config);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        const QStringList lines = rig.radio().lines();
+        const int quit = indexOfLine(lines, QStringLiteral("QUIT"));
+        const int open = indexOfLine(lines, QStringLiteral("OPEN"));
+        QVERIFY(quit >= 0);
+        QVERIFY(open > quit);
+        QVERIFY(shared().RefreshRequested);
+    }
+
+    void radioInItsLoaderNeedsSoftware()
+    {
+        FakeRadio::Config config;
+        config.stage = FakeRadio::Stage::Loader;
+        RIG(rig, 0.02, config);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        const auto boxes = rig.dialogs().messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].title, QStringLiteral("Radio Error"));
+        QVERIFY(boxes[0].text.startsWith(QStringLiteral("ERROR - This radio needs software!")));
+        QCOMPARE(boxes[0].icon, int(Msg::Critical));
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(!shared().RefreshRequested);
+        QVERIFY(w.toolButtons["TransmitTextFile"]->isEnabled());
+    }
+
+    void silentRadioGivesUpAfterThirtyAttempts()
+    {
+        FakeRadio::Config config;
+        config.silentBursts = -1;
+        RIG(rig, 0.005, config);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        QVERIFY(!w.MSComm1->portOpen());
+        QVERIFY(shared().ConnectAborted);
+        // What was written last reaches the radio when events run again.
+        QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("CLOS")); }, 1000));
+        QCOMPARE(rig.radio().burstsHeard(), 30);
+        QVERIFY(w.txtTerm->text().endsWith(QStringLiteral("Error. Please reconnect.")));
+        QCOMPARE(w.panelStatus->text(), QStringLiteral("Status: Error. Please reconnect."));
+        QVERIFY(rig.dialogs().messages().isEmpty());
+        QVERIFY(w.toolButtons["Connect"]->isEnabled());
+        QVERIFY(!w.cmdSaveToFile->isEnabled());
+    }
+
+    void disconnectDuringTheHandshakeStopsIt()
+    {
+        FakeRadio::Config config;
+        config.silentBursts = -1;
+        RIG(rig, 0.02, config);
+        frmCorvista &w = rig.openWindow();
+        // The click arrives while the handshake runs; it is handled at the next attempt.
+        QTimer::singleShot(Clock::realMs(1500), &w, [&] { w.DisconnectRadio(); });
+        w.ConnectRadio();
+        const int bursts = rig.radio().burstsHeard();
+        QVERIFY(bursts >= 1 && bursts < 5);
+        QVERIFY(!w.MSComm1->portOpen());
+        QVERIFY(w.txtTerm->text().contains(QStringLiteral("Disconnected")));
+        QVERIFY(rig.dialogs().messages().isEmpty());
+        Clock::pumpFor(500);
+        QCOMPARE(rig.radio().burstsHeard(), bursts);
+    }
+
+    void portOpenWhileConnectedClosesAndConnectsAgain()
+    {
+        RIG(rig);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        QVERIFY(w.MSComm1->portOpen());
+        rig.radio().clearLog();
+        shared().RefreshRequested = false;
+        w.mnuOpen_Click();
+        const QStringList lines = rig.radio().lines();
+        QCOMPARE(lines.value(0), QStringLiteral("CLOS"));
+        QVERIFY(indexOfLine(lines, QStringLiteral("OPEN")) > 0);
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(shared().RefreshRequested);
+    }
+
+    void refreshConnectsOrAsksForARead()
+    {
+        RIG(rig);
+        frmCorvista &w = rig.openWindow();
+        w.ButtonRefresh_Click();
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(rig.radio().commandLineOpen());
+        shared().RefreshRequested = false;
+        Clock::pumpFor(200);
+        rig.radio().clearLog();
+        w.ButtonRefresh_Click();
+        QVERIFY(shared().RefreshRequested);
+        Clock::pumpFor(200);
+        QVERIFY(rig.radio().received().isEmpty());
+    }
+
+    void portThatCannotBeOpened()
+    {
+        RIG(rig);
+        qputenv("WAVECREST_COM1", "/nonexistent/wavecrest-tty");
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        const auto boxes = rig.dialogs().messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QStringLiteral("The selected COM port is not available. Please select another port."));
+        QCOMPARE(boxes[0].title, QStringLiteral("Error"));
+        QVERIFY(!w.MSComm1->portOpen());
+        QVERIFY(w.toolButtons["Connect"]->isEnabled());
+    }
+
+    void disconnectSendsClosAndShowsTheDisconnectedState()
+    {
+        RIG(rig);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        rig.radio().clearLog();
+        w.DisconnectRadio();
+        QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("CLOS")); }, 1000));
+        QVERIFY(!w.MSComm1->portOpen());
+        QVERIFY(w.txtTerm->text().endsWith(QStringLiteral("Disconnected")));
+        QVERIFY(w.txtTerm->text().contains(QStringLiteral("*** CLOS command sent to the radio")));
+        QCOMPARE(w.panelSettings->text(), QStringLiteral("Settings: "));
+        QVERIFY(!w.toolButtons["Login"]->isEnabled());
+        QVERIFY(!w.mnuSetupMode->isEnabled());
+        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(w.panelConnectTime->text().isEmpty());
+    }
+
+    void unpluggedRadioLeavesTheProgramDisconnected()
+    {
+        RIG(rig);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        QVERIFY(w.MSComm1->portOpen());
+        rig.pty().close();
+        const double cpu0 = cpuSeconds();
+        QVERIFY(Clock::waitFor([&] { return !w.MSComm1->portOpen(); }, 2000));
+        Clock::pumpFor(500);
+        const double cpu = cpuSeconds() - cpu0;
+        QCOMPARE(rig.dialogs().messages().size(), 1);
+        QVERIFY(shared().ConnectAborted);
+        QVERIFY(w.toolButtons["Connect"]->isEnabled());
+        QVERIFY(!w.cmdSaveToFile->isEnabled());
+        QVERIFY2(cpu < 0.5, qPrintable(QString::number(cpu)));
+    }
+};
+
+QTEST_MAIN(TestConnect)
+#include "tst_connect.moc"

@@ -1,0 +1,36 @@
+#include "support/RadioRig.h"
+
+#include "app/frmCorvista.h"
+#include "common/SharedState.h"
+
+RadioRig::RadioRig(double clockScale, const FakeRadio::Config &config)
+    : m_env(std::make_unique<TestEnv>(clockScale)), m_pty(std::make_unique<PtyPort>()),
+      m_radio(std::make_unique<FakeRadio>(config))
+{
+    m_ok = m_pty->open();
+    if (m_ok) {
+        qputenv("WAVECREST_COM1", m_pty->slavePath().toLocal8Bit());
+        m_radio->attach(m_pty.get());
+    }
+}
+
+RadioRig::~RadioRig()
+{
+    if (m_window) {
+        m_window->quitOnUnload = false;
+        shared().LogoutOnQuitPref = false;
+        m_window->close();
+    }
+    m_window.reset();
+    m_radio->detach();
+    m_pty.reset();
+    qunsetenv("WAVECREST_COM1");
+}
+
+frmCorvista &RadioRig::openWindow()
+{
+    m_window = std::make_unique<frmCorvista>();
+    m_window->quitOnUnload = false;
+    m_window->show();
+    return *m_window;
+}

@@ -1,0 +1,35 @@
+// A simulated radio on a pseudo-terminal with port 1 pointed at it, and the main window on the
+// real serial control: what end-to-end tests drive. ok() is false when no pty can be had.
+#pragma once
+
+#include "fakeradio/FakeRadio.h"
+#include "support/PtyPort.h"
+#include "support/TestEnv.h"
+
+#include <memory>
+
+class frmCorvista;
+
+class RadioRig
+{
+public:
+    explicit RadioRig(double clockScale = 0.02, const FakeRadio::Config &config = {});
+    ~RadioRig();
+
+    bool ok() const { return m_ok; }
+    TestEnv &env() { return *m_env; }
+    FakeRadio &radio() { return *m_radio; }
+    PtyPort &pty() { return *m_pty; }
+    frmCorvista &window() { return *m_window; }
+    ScriptedDialogs &dialogs() { return m_env->dialogs(); }
+
+    // Creates the main window (shown offscreen) and runs its load.
+    frmCorvista &openWindow();
+
+private:
+    std::unique_ptr<TestEnv> m_env;
+    std::unique_ptr<PtyPort> m_pty;
+    std::unique_ptr<FakeRadio> m_radio;
+    std::unique_ptr<frmCorvista> m_window;
+    bool m_ok = false;
+};
