@@ -1,0 +1,194 @@
+// The exchange conventions: command lines, reply waits and their deadlines, compare modes, the
+// write-access probe and the direct-read path with its port time-out.
+#include "app/frmCorvista.h"
+#include "common/SharedState.h"
+#include "fakeradio/FakeRadio.h"
+#include "link/Exchange.h"
+#include "platform/Clock.h"
+#include "support/MockCommControl.h"
+#include "support/TestEnv.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+    // The receive path in its simplest form: every chunk appended to RxBuffer.
+    static void collectInto(MockCommControl &port)
+    {
+        QObject::connect(&port, &CommControl::onComm, &port, [&port] {
+            if (!shared().IgnoreCommEvents && port.commEvent() == CommEv::Receive)
+                shared().RxBuffer += port.inputText();
+        });
+    }
+
+private slots:
+    void commandLineIsTextAndOneCarriageReturn()
+    {
+        TestEnv env;
+        MockCommControl port;
+        port.setPortOpen(true);
+        Exchange::commandLine(port, QStringLiteral("mode"));
+        Exchange::commandLine(port, QString());
+        QCOMPARE(port.takeWritten(), QByteArray("mode\r\r"));
+    }
+
+    void compareModes_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("ignoreCase");
+        QTest::addColumn<bool>("satisfied");
+        QTest::newRow("main window takes lower-case programmed ok") << "programmed ok\r\n>" << true << true;
+        QTest::newRow("other windows do not") << "programmed ok\r\n>" << false << false;
+        QTest::newRow("exact text satisfies both") << "PROGRAMMED OK\r\n>" << false << true;
+        QTest::newRow("without the prompt nobody is satisfied") << "PROGRAMMED OK\r\n" << true << false;
+    }
+
+    void compareModes()
+    {
+        QFETCH(QString, reply);
+        QFETCH(bool, ignoreCase);
+        QFETCH(bool, satisfied);
+        TestEnv env(0.01);
+        MockCommControl port;
+        port.setPortOpen(true);
+        collectInto(port);
+        QTimer::singleShot(0, &port, [&] { port.feed(reply.toLatin1()); });
+        const bool got = Exchange::sendAndWait(port, QStringLiteral("unit 12345"), {Reply::ProgrammedOk, Prompt::Ready}, 3,
+                                               ignoreCase ? CompareMode::IgnoreCase : CompareMode::Exact);
+        QCOMPARE(got, satisfied);
+    }
+
+    void lateReplyIsNotTakenForTheNextAnswer()
+    {
+        TestEnv env(0.01);
+        MockCommControl port;
+        port.setPortOpen(true);
+        collectInto(port);
+        QVERIFY(!Exchange::sendAndWait(port, QStringLiteral("unit"), {QStringLiteral("unit"), Prompt::Ready}, 4,
+                                       CompareMode::IgnoreCase));
+        // The answer comes after the deadline, just before the next command goes out.
+        port.feed("unit\r\nUNIT 12345\r\n>");
+        Clock::doEvents();
+        QTimer::singleShot(0, &port, [&] { port.feed("mode\r\nMODE M\r\n>"); });
+        QVERIFY(Exchange::sendAndWait(port, QStringLiteral("mode"), {QStringLiteral("mode"), Prompt::Ready}, 4,
+                                      CompareMode::IgnoreCase));
+        QVERIFY(!shared().RxBuffer.contains(QStringLiteral("UNIT")));
+        QCOMPARE(shared().RxBuffer, QStringLiteral(" mode\r\nMODE M\r\n>"));
+    }
+
+    void waitEndsAtItsDeadlineOnTheMonotonicClock()
+    {
+        TestEnv env(0.01);
+        MockCommControl port;
+        port.setPortOpen(true);
+        const double t0 = Clock::nowSeconds();
+        QVERIFY(!Exchange::sendAndWait(port, QStringLiteral("pwr 30"), {Reply::ProgrammedOk}, 3, CompareMode::IgnoreCase));
+        const double waited = Clock::nowSeconds() - t0;
+        QVERIFY2(waited >= 3.0 && waited < 3.6, qPrintable(QString::number(waited)));
+    }
+
+    void writeAccessProbeTellsLoggedInFromDenied_data()
+    {
+        QTest::addColumn<bool>("loggedIn");
+        QTest::newRow("logged in: the owner name is accepted") << true;
+        QTest::newRow("not logged in: access denied") << false;
+    }
+
+    void writeAccessProbeTellsLoggedInFromDenied()
+    {
+        QFETCH(bool, loggedIn);
+        TestEnv env(0.05);
+        MockCommControl port;
+        port.setPortOpen(true);
+        collectInto(port);
+        FakeRadio radio;
+        radio.config().loggedIn = loggedIn;
+        radio.attach(&port);
+        bool cleared = false;
+        const bool denied = Exchange::writeAccessProbeDenied(port, QStringLiteral("own WAVECREST SS"), 0.2,
+                                                             [&] { cleared = true; });
+        Exchange::echoOn(port);
+        Clock::doEvents();
+        QCOMPARE(denied, !loggedIn);
+        QVERIFY(cleared);
+        QCOMPARE(radio.lines(), (QStringList{QStringLiteral("deco"), QStringLiteral("own WAVECREST SS"), QStringLiteral("eeco")}));
+        QVERIFY(radio.echoOn());
+        QCOMPARE(radio.config().own, QStringLiteral("WAVECREST SS"));
+    }
+
+    void silentRadioStopsADirectReadSequenceAfterTwoSeconds()
+    {
+        TestEnv env(0.01);
+        MockCommControl *port = nullptr;
+        CommFactory::setFactory([&](QObject *parent) {
+            auto p = std::make_unique<MockCommControl>(parent);
+            port = p.get();
+            return p;
+        });
+        frmCorvista w;
+        w.quitOnUnload = false;
+        w.Form_Load();
+        port->setPortOpen(true);
+        shared().PortTimedOut = false;
+
+        const double t0 = Clock::nowSeconds();
+        int sent = 0;
+        {
+            Exchange::DirectReadScope direct;
+            QVERIFY(shared().IgnoreCommEvents);
+            for (const char *query : {"ser", "srev", "unit"}) {
+                QString collected;
+                ++sent;
+                if (!Exchange::polledPromptExchange(*port, QByteArray(query) + '\r', 50,
+                                                    Exchange::PromptEnd::LastCharIsPrompt, 0, w.portTimeout(), collected))
+                    break;
+            }
+        }
+        const double waited = Clock::nowSeconds() - t0;
+        QCOMPARE(sent, 1);
+        QVERIFY2(waited >= 2.0 && waited < 2.6, qPrintable(QString::number(waited)));
+        QVERIFY(shared().PortTimedOut);
+        QVERIFY(!shared().IgnoreCommEvents);
+        QCOMPARE(env.dialogs().messages().size(), 1);
+        QCOMPARE(env.dialogs().messages()[0].title, QStringLiteral("Radio Communications Error"));
+        QVERIFY(!w.tmrPortTO->isActive());
+        shared().LogoutOnQuitPref = false;
+    }
+
+    void polledExchangeCollectsUntilThePrompt_data()
+    {
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("collected");
+        QTest::newRow("report writer: last character is the prompt")
+            << int(Exchange::PromptEnd::LastCharIsPrompt) << "\r\nUNIT 12345\r\n>";
+        QTest::newRow("line sender: CR LF and the prompt")
+            << int(Exchange::PromptEnd::CrLfPrompt) << "\r\nUNIT 12345\r\n>";
+    }
+
+    void polledExchangeCollectsUntilThePrompt()
+    {
+        QFETCH(int, end);
+        QFETCH(QString, collected);
+        TestEnv env(0.05);
+        MockCommControl port;
+        port.setPortOpen(true);
+        FakeRadio radio;
+        radio.attach(&port);
+        Exchange::DirectReadScope direct;
+        Exchange::echoOff(port);
+        Clock::doEvents();
+        port.input();
+        bool timedOut = false;
+        Exchange::PortTimeout timeout{[] {}, [] {}, [&] { return timedOut; }};
+        QString got;
+        QVERIFY(Exchange::polledPromptExchange(port, "unit\r", 50, Exchange::PromptEnd(end), 0, timeout, got));
+        QCOMPARE(got, collected);
+    }
+};
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"
