@@ -108,7 +108,8 @@ bool ValueBox::showsWhole(const QString &text) const
 void ValueBox::mousePressEvent(QMouseEvent *event)
 {
     QLineEdit::mousePressEvent(event);
-    emit clicked();
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
 }
 
 // One line is QLineEdit's own drawing; a box of several lines draws the same panel and puts

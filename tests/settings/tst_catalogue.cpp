@@ -366,6 +366,8 @@ void TestCatalogue::clicksReachTheHandlers()
 
     QTest::mouseClick(box, Qt::LeftButton);
     QTest::mouseClick(label, Qt::LeftButton);
+    QTest::mouseClick(box, Qt::RightButton);
+    QTest::mouseClick(label, Qt::RightButton);
     QCOMPARE(boxClicks.size(), 1);
     QCOMPARE(labelClicks.size(), 1);
 
