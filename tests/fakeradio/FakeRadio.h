@@ -1,0 +1,137 @@
+// The simulated Wavecrest SS radio: its command line, whatever carries the bytes. receive() takes
+// what the program sent; transmit() carries the radio's echo, replies and prompts. attach() puts it
+// on an in-memory serial control or on a pseudo-terminal.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class MockCommControl;
+class PtyPort;
+
+class FakeRadio : public QObject
+{
+    Q_OBJECT
+public:
+    // What runs: the application (">"), its bench-test mode ("SETUP>") or only the loader.
+    enum class Stage { Normal, Setup, Loader };
+
+    // The radio's state. Tests set it before or between exchanges; the radio changes it as
+    // commands arrive. Setting fields hold the value without the reply's label.
+    struct Config
+    {
+        // srev: line 1 is the part number (10 characters), line 2 the version and its date.
+        QString partNumber = QStringLiteral("17-2851A01");
+        QString version = QStringLiteral("3.2.0");
+        QString releaseDate = QStringLiteral("01Jan2024");
+        QString srevReply;  // when not empty, the whole srev answer (lines joined by CR LF)
+        QString serialNumber = QStringLiteral("00123456");
+
+        Stage stage = Stage::Normal;
+        int silentBursts = 0;  // wake-up bursts that go unanswered first; -1: never answers
+        bool loggedIn = false;
+        QString password = QStringLiteral("1234");  // empty: no password, writes always allowed
+        QString encryptionCode = QStringLiteral("NONE");
+
+        QString unit = QStringLiteral("12345");
+        QString own = QStringLiteral("WAVECREST SS");
+        QString owm = QStringLiteral("KARVEL");
+        QString temp = QStringLiteral("TEMP 25C");  // whole reply line
+        QString alrm = QStringLiteral("NO ALARMS"); // whole reply line
+        QString mode = QStringLiteral("M");
+        QString pwr = QStringLiteral("30");
+        QString baud = QStringLiteral("9600 8N1");
+        QString port = QStringLiteral("RS232");
+        QString device = QStringLiteral("CTS KEY");
+        QString amask = QStringLiteral("FFFF FFFF");
+        QString asense = QStringLiteral("HI");
+        QString cts = QStringLiteral("0");
+        QString ctshold = QStringLiteral("0");
+        QString rxtot = QStringLiteral("NONE");
+        QString rxd = QStringLiteral("0");
+        QString sleep = QStringLiteral("OFF");
+        QString lpmhold = QStringLiteral("0");
+        QString addr = QStringLiteral("1000");
+        QString csaddr = QStringLiteral("NONE");
+        QString hoptime = QStringLiteral("28");
+        QString skip = QStringLiteral("NONE");
+        QString lpm = QStringLiteral("0");
+        QString repeat = QStringLiteral("3");
+        QString retry = QStringLiteral("3");
+        QString fec = QStringLiteral("ON");
+        QString buff = QStringLiteral("OFF");
+        QString saf = QStringLiteral("OFF");
+        QString xaddr = QStringLiteral("0");
+        QString xmin = QStringLiteral("0");
+        QString xmax = QStringLiteral("31");
+        QString xpri = QStringLiteral("NONE");
+        QString xrssi = QStringLiteral("-90");
+        QString xmap = QStringLiteral("00000001");
+        QString showSync = QStringLiteral("DEPTH 1 UNIT 10001 XADDR 0");  // a master shows NOT AVAILABLE
+        QString dtype = QStringLiteral("NODE");
+        QString dlink = QStringLiteral("19200");
+        bool dlinkOn = false;
+        QString rtu = QStringLiteral("0");
+        bool rtuOn = false;
+    };
+
+    explicit FakeRadio(QObject *parent = nullptr);
+    explicit FakeRadio(const Config &config, QObject *parent = nullptr);
+    ~FakeRadio() override;
+
+    Config &config() { return m_config; }
+    const Config &config() const { return m_config; }
+
+    // Firmware revision as the program reads it ("3.2.0" is 320); a version that is not of that
+    // form counts as the newest.
+    int revision() const;
+    QString prompt() const;
+    bool echoOn() const { return m_echo; }
+    bool awake() const;
+    int burstsHeard() const { return m_bursts; }
+    bool commandLineOpen() const { return m_lineOpen; }
+
+    // Every complete line received (without its CR, a bare CR as ""), and every byte received.
+    QStringList lines() const { return m_lines; }
+    QByteArray received() const { return m_received; }
+    void clearLog();
+
+    // Bytes from the program; the answer goes out through transmit() before this returns.
+    void receive(const QByteArray &bytes);
+
+    // Unsolicited: the radio reports that it closed its command line.
+    void sendClosed();
+
+    void attach(MockCommControl *port);
+    void attach(PtyPort *pty);
+    void detach();
+
+signals:
+    void transmit(const QByteArray &bytes);
+
+private:
+    using Handler = std::function<std::optional<QString>(const QString &rest)>;
+
+    void registerCommands();
+    void handleLine(const QString &line, QByteArray &out);
+    std::optional<QString> execute(const QString &line);
+    std::optional<QString> setting(const QString &keyword, const QString &rest, bool hasRest);
+    bool mayWrite() const;
+
+    Config m_config;
+    bool m_echo = true;
+    bool m_lineOpen = false;
+    int m_bursts = 0;
+    QByteArray m_partial;
+    QStringList m_lines;
+    QByteArray m_received;
+    QHash<QString, Handler> m_commands;
+    QHash<QString, Handler> m_loaderCommands;
+    QList<QMetaObject::Connection> m_links;
+};
