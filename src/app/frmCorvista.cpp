@@ -191,7 +191,7 @@ void frmCorvista::buildUi()
     connect(imgNotConnected, &ClickableLabel::clicked, this, &frmCorvista::imgNotConnected_Click);
 
     setCentralWidget(central);
-    resize(900, 680);
+    resize(1000, 700);
 }
 
 QWidget *frmCorvista::buildTasksView()
@@ -511,6 +511,9 @@ void frmCorvista::ToggleTerminal()
     s.LayoutReady = false;
     const int paneHeight = txtTerm->height();
     txtTerm->setVisible(s.TerminalVisible);
+    // Let the layouts take in the pane's change before the window is resized to it.
+    centralWidget()->layout()->activate();
+    layout()->activate();
     if (!s.TerminalVisible) {
         // The frames move up under the toolbar and the window loses the pane and its margin.
         resize(width(), s.FormHeight0 - paneHeight - twips(120));
