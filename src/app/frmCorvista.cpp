@@ -123,7 +123,6 @@ void frmCorvista::buildUi()
     middle->setSpacing(twips(120));
     InfoFrame = new QGroupBox(QStringLiteral("GENERAL"), central);
     InfoFrame->setObjectName(QStringLiteral("InfoFrame"));
-    InfoFrame->setMinimumWidth(260);
     middle->addWidget(InfoFrame, 0);
 
     SettingsArea = new QWidget(central);
@@ -143,6 +142,7 @@ void frmCorvista::buildUi()
         NetSet[i]->setObjectName(QStringLiteral("NetSet%1").arg(i));
         NetSetStack->addWidget(NetSet[i]);
     }
+    Pages = buildSettingsPages(InfoFrame, {NetSet[0], NetSet[1], NetSet[2], NetSet[3], NetSet[4], NetSet[5]});
     settingsLayout->addWidget(SettingsTab);
     settingsLayout->addWidget(NetSetStack, 1);
     connect(SettingsTab, &QTabBar::currentChanged, this, [this] { SettingsTab_Click(); });

@@ -4,6 +4,7 @@
 
 #include "link/Exchange.h"
 #include "platform/CommControl.h"
+#include "settings/SettingsPages.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -50,6 +51,7 @@ public:
     QWidget *SettingsArea = nullptr;         // the tab strip and its stacked pages
     QStackedWidget *NetSetStack = nullptr;
     QFrame *NetSet[6] = {};
+    SettingsPages Pages;                     // the value boxes and labels of every setting
     QGroupBox *frQuick = nullptr;
     QPushButton *ButtonAdv = nullptr;
     QPushButton *ButtonRefresh = nullptr;
