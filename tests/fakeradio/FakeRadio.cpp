@@ -337,22 +337,23 @@ void FakeRadio::clearLog()
 
 void FakeRadio::registerCommands()
 {
-    const auto none = [](const QString &) -> std::optional<QString> { return std::nullopt; };
-    const Handler open = [this](const QString &) -> std::optional<QString> {
-        m_lineOpen = true;
-        return std::nullopt;
-    };
-    const Handler clos = [this](const QString &) -> std::optional<QString> {
-        m_lineOpen = false;
-        return std::nullopt;
+    const Handler none = [](const QString &) -> std::optional<QString> { return std::nullopt; };
+    // Commands that only switch a flag and answer with no reply line.
+    const auto sets = [](bool &flag, bool value) {
+        return Handler([&flag, value](const QString &) -> std::optional<QString> {
+            flag = value;
+            return std::nullopt;
+        });
     };
 
-    m_loaderCommands.insert(QStringLiteral("open"), open);
-    m_loaderCommands.insert(QStringLiteral("clos"), clos);
+    m_loaderCommands.insert(QStringLiteral("open"), sets(m_lineOpen, true));
+    m_loaderCommands.insert(QStringLiteral("clos"), sets(m_lineOpen, false));
     m_loaderCommands.insert(QStringLiteral("quit"), none);
 
-    m_commands.insert(QStringLiteral("open"), open);
-    m_commands.insert(QStringLiteral("clos"), clos);
+    m_commands.insert(QStringLiteral("open"), sets(m_lineOpen, true));
+    m_commands.insert(QStringLiteral("clos"), sets(m_lineOpen, false));
+    m_commands.insert(QStringLiteral("deco"), sets(m_echo, false));
+    m_commands.insert(QStringLiteral("eeco"), sets(m_echo, true));
     m_commands.insert(QStringLiteral("quit"), [this](const QString &) -> std::optional<QString> {
         if (m_config.stage == Stage::Setup)
             m_config.stage = Stage::Normal;
@@ -362,14 +363,6 @@ void FakeRadio::registerCommands()
         if (!mayWrite())
             return AccessDenied;
         m_config.stage = Stage::Setup;
-        return std::nullopt;
-    });
-    m_commands.insert(QStringLiteral("deco"), [this](const QString &) -> std::optional<QString> {
-        m_echo = false;
-        return std::nullopt;
-    });
-    m_commands.insert(QStringLiteral("eeco"), [this](const QString &) -> std::optional<QString> {
-        m_echo = true;
         return std::nullopt;
     });
     m_commands.insert(QStringLiteral("pass"), [this](const QString &rest) -> std::optional<QString> {

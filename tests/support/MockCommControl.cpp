@@ -3,7 +3,7 @@
 void MockCommControl::setPortOpen(bool open)
 {
     if (!open) {
-        // Like the real control, closing discards whatever was still buffered either way.
+        // Received bytes nobody read are gone; writes a stalled device never took are dropped.
         m_open = false;
         m_in.clear();
         m_stalledOut.clear();
