@@ -133,6 +133,11 @@ void frmCorvista::buildUi()
     SettingsTab->setObjectName(QStringLiteral("SettingsTab"));
     SettingsTab->setExpanding(false);
     SettingsTab->setDrawBase(true);
+    // Every caption stays readable: no scroll arrows, a slightly smaller face instead.
+    SettingsTab->setUsesScrollButtons(false);
+    QFont tabFont = SettingsTab->font();
+    tabFont.setPointSizeF(tabFont.pointSizeF() * 0.9);
+    SettingsTab->setFont(tabFont);
     for (const QString &caption : kSettingsTabCaptions)
         SettingsTab->addTab(caption);
     NetSetStack = new QStackedWidget(SettingsArea);
@@ -215,6 +220,7 @@ QWidget *frmCorvista::buildTasksView()
     sldPwr->setRange(20, 30);
     sldPwr->setValue(30);
     sldPwr->setTickPosition(QSlider::TicksBelow);
+    sldPwr->setMinimumWidth(90);
     lblPwr = new QLabel(frNewRadio);
     auto showPower = [this](int v) { lblPwr->setText(QStringLiteral("%1 dBm").arg(v)); };
     showPower(sldPwr->value());

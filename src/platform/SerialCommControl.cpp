@@ -84,9 +84,12 @@ void SerialCommControl::applySettings()
 
 void SerialCommControl::closePort()
 {
-    // What was written is not thrown away: a command sent just before closing still goes out.
-    if (m_port->isOpen())
+    // Closing throws away what was received and not read, but not what was written: a command
+    // sent just before closing still goes out.
+    if (m_port->isOpen()) {
+        m_port->clear(QSerialPort::Input);
         m_port->close();
+    }
     m_port->clearError();
 }
 
