@@ -174,6 +174,25 @@ QString onOffSuffix(bool on)
     return on ? QStringLiteral(" (ON)") : QStringLiteral(" (OFF)");
 }
 
+// DLINK and RTU: a value and an on/off state, set by separate commands and shown as "19200 (ON)".
+Row withState(const char *keyword, QString Config::*value, bool Config::*on, const Check &valueCheck)
+{
+    Row row{keyword, QString::fromLatin1(keyword).toUpper() + QLatin1Char(' '), value, 200, 0,
+            [valueCheck](const QString &v, const Config &c, int rev) -> std::optional<QString> {
+                if (auto state = onOff(v, c, rev))
+                    return state;
+                return valueCheck(v, c, rev);
+            }};
+    row.reply = [value, on, label = row.label](const Config &c) { return label + c.*value + onOffSuffix(c.*on); };
+    row.apply = [value, on](Config &c, const QString &v) {
+        if (v == QLatin1String("ON") || v == QLatin1String("OFF"))
+            c.*on = v == QLatin1String("ON");
+        else
+            c.*value = v;
+    };
+    return row;
+}
+
 // The settings the radio knows, one row each: the query word, the reply, the gate and the check
 // of a new value. A new setting is one more row.
 const QList<Row> &settingRows()
@@ -243,34 +262,14 @@ const QList<Row> &settingRows()
                      return isMaster(c) ? QStringLiteral("NOT AVAILABLE") : c.showSync;
                  }};
         r << Row{"dtype", "DTYPE ", &Config::dtype, 200, 0, oneOf({"NODE", "ROOT"})};
-        r << Row{"dlink", "DLINK ", &Config::dlink, 200, 0,
-                 [](const QString &v, const Config &c, int rev) -> std::optional<QString> {
-                     if (auto state = onOff(v, c, rev))
-                         return state;
-                     if (!rates().contains(v.toInt()) || v.toInt() < 1200)
-                         return std::nullopt;
-                     return QString::number(v.toInt());
-                 },
-                 [](const Config &c) { return QStringLiteral("DLINK ") + c.dlink + onOffSuffix(c.dlinkOn); },
-                 [](Config &c, const QString &v) {
-                     if (v == QLatin1String("ON") || v == QLatin1String("OFF"))
-                         c.dlinkOn = v == QLatin1String("ON");
-                     else
-                         c.dlink = v;
-                 }};
-        r << Row{"rtu", "RTU ", &Config::rtu, 200, 0,
-                 [](const QString &v, const Config &c, int rev) -> std::optional<QString> {
-                     if (auto state = onOff(v, c, rev))
-                         return state;
-                     return number(0, 80)(v, c, rev);
-                 },
-                 [](const Config &c) { return QStringLiteral("RTU ") + c.rtu + onOffSuffix(c.rtuOn); },
-                 [](Config &c, const QString &v) {
-                     if (v == QLatin1String("ON") || v == QLatin1String("OFF"))
-                         c.rtuOn = v == QLatin1String("ON");
-                     else
-                         c.rtu = v;
-                 }};
+        r << withState("dlink", &Config::dlink, &Config::dlinkOn,
+                       [](const QString &v, const Config &, int) -> std::optional<QString> {
+                           const int rate = v.toInt();
+                           if (rate < 1200 || !rates().contains(rate))
+                               return std::nullopt;
+                           return QString::number(rate);
+                       });
+        r << withState("rtu", &Config::rtu, &Config::rtuOn, number(0, 80));
         return r;
     }();
     return rows;
