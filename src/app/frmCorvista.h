@@ -137,8 +137,18 @@ public:
     void StartConnectClock();
     void StopConnectClock();
 
-    // ---- main timer ----
+    // ---- main timer and read-out (settings/ReadOut.cpp) ----
     void Timer1_Timer();
+    // [read-out: more declarations go here]
+
+    // ---- setting edit handlers (settings/EditHandlers.cpp) ----
+    // [edit handlers: declarations go here]
+
+    // ---- configuration report writer (config/ReportWriter.cpp) ----
+    // [report writer: declarations go here]
+
+    // ---- firmware upgrade (firmware/FirmwareUpgrade.cpp) ----
+    // [firmware: declarations go here]
 
     // Panel texts.
     void setStatusText(const QString &text);
