@@ -139,9 +139,30 @@ public:
 
     // ---- main timer and read-out (settings/ReadOut.cpp) ----
     void Timer1_Timer();
+    void ReadRadioSettings();
+    // One query of the read-out; true when the reply came (echo and prompt both there).
+    bool QueryExchange(const RadioSetting &row);
+    void applyReadOutModeLayout();
+    void runWriteAccessProbe();
+    void readOutPause();
+    bool m_readingSettings = false;   // a read-out is running (ticks nest while it waits)
     // [read-out: more declarations go here]
 
     // ---- setting edit handlers (settings/EditHandlers.cpp) ----
+    // Wires each value box's click to the edit of its setting; buildUi runs it once the pages exist.
+    void connectSettingEdits();
+    // A click on a value box: edits that box's setting on the radio as its catalogue row says.
+    void SettingBox_Click(const QString &boxName);
+    // The input-box edit: ask, strip the reply label off the answer, send, wait, re-read.
+    void ProgramExchange(const RadioSetting &row);
+    // The answer from just behind the first occurrence of label (case ignored); unchanged without it.
+    static QString LabelStrip(const QString &answer, const QString &label);
+    void ToggleExchange(const RadioSetting &row);
+    void DeviceTypeExchange(const RadioSetting &row);
+    void AlarmInfo_Click();
+    void ShowSync_Click();
+    // Whether the Mode box lets this edit go ahead; a failing guard ends the click silently.
+    bool EditGuardPasses(EditGuard guard) const;
     // [edit handlers: declarations go here]
 
     // ---- configuration report writer (config/ReportWriter.cpp) ----
