@@ -117,7 +117,8 @@ private slots:
 
     void master320ReadsEveryRowButXminXmax()
     {
-        RIG(rig, 0.02, radioAt("3.2.0", "M"));
+        // The access probe is a fixed pause for the answer: give it real time even under load.
+        RIG(rig, 0.5, radioAt("3.2.0", "M"));
         frmCorvista &w = rig.openWindow();
         const QStringList lines = readOut(rig);
         QCOMPARE(lines, AllQueries320);
@@ -244,7 +245,7 @@ private slots:
     {
         FakeRadio::Config c = radioAt("3.2.0", "M");
         c.loggedIn = true;
-        RIG(rig, 0.02, c);
+        RIG(rig, 0.5, c);
         frmCorvista &w = rig.openWindow();
         readOut(rig);
         QVERIFY(!w.toolButtons["Login"]->isEnabled());
