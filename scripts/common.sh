@@ -2,7 +2,7 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev)
+PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev)
 
 install_packages() {
     local missing=()
@@ -21,6 +21,6 @@ install_packages() {
 # build DIR [cmake args...]
 build() {
     local dir="$1"; shift
-    cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$ROOT/$dir" -j"$(nproc)"
 }
