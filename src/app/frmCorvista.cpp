@@ -197,6 +197,7 @@ void frmCorvista::buildUi()
 
     setCentralWidget(central);
     resize(1000, 700);
+    connectSettingEdits();
 }
 
 QWidget *frmCorvista::buildTasksView()

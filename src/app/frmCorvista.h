@@ -163,6 +163,8 @@ public:
     void ShowSync_Click();
     // Whether the Mode box lets this edit go ahead; a failing guard ends the click silently.
     bool EditGuardPasses(EditGuard guard) const;
+    // Writes one setting command, waits up to 3 s for the radio's answer and asks for the re-read.
+    void SendSettingCommand(const QString &command, const RadioSetting &row);
     // [edit handlers: declarations go here]
 
     // ---- configuration report writer (config/ReportWriter.cpp) ----

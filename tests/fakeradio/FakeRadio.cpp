@@ -313,6 +313,8 @@ QString FakeRadio::prompt() const
     case Stage::Loader: return QStringLiteral("LOADER>");
     case Stage::Normal: break;
     }
+    if (m_nextStatPage >= 0)
+        return QStringLiteral("MORE>");
     return QStringLiteral(">");
 }
 
@@ -382,6 +384,10 @@ void FakeRadio::registerCommands()
         m_config.loggedIn = true;
         return ProgrammedOk;
     });
+    m_commands.insert(QStringLiteral("stat"), [this](const QString &) -> std::optional<QString> {
+        m_nextStatPage = 0;
+        return nextStatPage();
+    });
     m_commands.insert(QStringLiteral("code"), [this](const QString &rest) -> std::optional<QString> {
         if (!mayWrite())
             return AccessDenied;
@@ -396,6 +402,19 @@ void FakeRadio::registerCommands()
         m_config.encryptionCode = QString::number(code);
         return ProgrammedOk;
     });
+}
+
+std::optional<QString> FakeRadio::nextStatPage()
+{
+    const QStringList &pages = m_config.statPages;
+    if (m_nextStatPage < 0 || m_nextStatPage >= pages.size()) {
+        m_nextStatPage = -1;
+        return std::nullopt;
+    }
+    const QString page = pages[m_nextStatPage++];
+    if (m_nextStatPage >= pages.size())
+        m_nextStatPage = -1;
+    return page;
 }
 
 void FakeRadio::receive(const QByteArray &bytes)
@@ -446,6 +465,12 @@ void FakeRadio::handleLine(const QString &line, QByteArray &out)
 
 std::optional<QString> FakeRadio::execute(const QString &line)
 {
+    // At "MORE>" a bare CR shows the next page; anything else leaves the report.
+    if (m_nextStatPage >= 0) {
+        if (line.isEmpty())
+            return nextStatPage();
+        m_nextStatPage = -1;
+    }
     QString body = line;
     while (body.startsWith(QLatin1Char(' ')))
         body.remove(0, 1);

@@ -79,6 +79,11 @@ public:
         bool dlinkOn = false;
         QString rtu = QStringLiteral("0");
         bool rtuOn = false;
+        // "stat": the status report, a page per entry; every page but the last ends in "MORE>",
+        // and a bare CR there shows the next one.
+        QStringList statPages = {QStringLiteral("UNIT 12345  MODE M  TEMP 25C\r\nSYNC OK  DEPTH 0"),
+                                 QStringLiteral("MAJOR ALARM 0000 0000\r\nMINOR ALARM 0000 0000"),
+                                 QStringLiteral("TX TOTAL 1024  RX TOTAL 998  RX ERROR 3")};
     };
 
     explicit FakeRadio(QObject *parent = nullptr);
@@ -134,4 +139,6 @@ private:
     QHash<QString, Handler> m_commands;
     QHash<QString, Handler> m_loaderCommands;
     QList<QMetaObject::Connection> m_links;
+    int m_nextStatPage = -1;  // the status page a bare CR shows next; -1: not paging
+    std::optional<QString> nextStatPage();
 };
