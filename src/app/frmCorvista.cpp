@@ -197,6 +197,7 @@ void frmCorvista::buildUi()
 
     setCentralWidget(central);
     resize(1000, 700);
+    connectReportButtons();
     connectSettingEdits();
 }
 
@@ -363,6 +364,8 @@ void frmCorvista::buildStatusBar()
 void frmCorvista::setStatusText(const QString &text)
 {
     panelStatus->setText(text);
+    // The text stays about 2 s; then Timer2 clears it while the port is open.
+    Clock::startTimer(*Timer2, 2000);
 }
 
 void frmCorvista::setSettingsText(const QString &text)
@@ -732,22 +735,4 @@ void frmCorvista::showCommErrorBox()
 Exchange::PortTimeout frmCorvista::portTimeout()
 {
     return {[this] { StartPortTimeout(); }, [this] { StopPortTimeout(); }, [] { return shared().PortTimedOut; }};
-}
-
-// ---------------------------------------------------------------- main timer
-
-void frmCorvista::Timer1_Timer()
-{
-    SharedState &s = shared();
-    if (s.ConnectStart.isValid() && MSComm1->portOpen()) {
-        const qint64 secs = s.ConnectStart.secsTo(QDateTime::currentDateTime());
-        panelConnectTime->setText(QStringLiteral("%1:%2:%3")
-                                      .arg(secs / 3600, 2, 10, QLatin1Char('0'))
-                                      .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
-                                      .arg(secs % 60, 2, 10, QLatin1Char('0')));
-    }
-    if (s.ConnectOnLaunchPending) {
-        s.ConnectOnLaunchPending = false;
-        ConnectRadio();
-    }
 }
