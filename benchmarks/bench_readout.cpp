@@ -2,6 +2,7 @@
 // the link paced at the 19200 baud byte rate. Prints the read-out time, the floor (the bytes both
 // sides sent at 19200 baud 8N1 plus the read-out's fixed pauses) and their ratio; then the
 // program's CPU use while a read-out waits on a radio that has gone silent.
+#include "support/CpuTime.h"
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "fakeradio/FakeRadio.h"
@@ -17,13 +18,6 @@
 
 namespace {
 constexpr double BytesPerSecond = 19200.0 / 10.0;
-
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 
 // Carries bytes between the pty and the radio no faster than the line would.
 class PacedLink : public QObject
@@ -131,10 +125,10 @@ int main(int argc, char *argv[])
     QObject::connect(&pty, &PtyPort::received, &pty, [&](const QByteArray &b) {
         if (b.contains("ser") && !link.silent) {
             link.silent = true;
-            cpu0 = cpuSeconds();
+            cpu0 = processCpuSeconds();
             wall.start();
             QTimer::singleShot(3000, &pty, [&] {
-                const double cpu = cpuSeconds() - cpu0;
+                const double cpu = processCpuSeconds() - cpu0;
                 std::printf("CPU while waiting on a silent radio: %.1f %% of one core over %.1f s (target under 5 %%)\n",
                             100.0 * cpu / (double(wall.elapsed()) / 1000.0), double(wall.elapsed()) / 1000.0);
                 measured = true;

@@ -2,26 +2,19 @@
 // One implementation sits on QSerialPort (SerialCommControl); tests use an in-memory one.
 #pragma once
 
+#include "platform/RuntimeError.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
-// A numbered error of the serial control, raised where the control fails and caught by the
-// procedure that handles it.
-class CommError : public std::runtime_error
+// A numbered error of the serial control (8005, 8018, ...).
+class CommError : public RuntimeError
 {
 public:
-    CommError(int number, const QString &text)
-        : std::runtime_error(text.toStdString()), m_number(number), m_text(text) {}
-    int number() const { return m_number; }
-    QString text() const { return m_text; }
-
-private:
-    int m_number;
-    QString m_text;
+    using RuntimeError::RuntimeError;
 };
 
 namespace CommErr {

@@ -2,22 +2,9 @@
 // runs (the COM port and the preferences).
 #pragma once
 
+#include "platform/RuntimeError.h"
+
 #include <QString>
-#include <stdexcept>
-
-// A numbered run-time error with its readable text, for failures the caller handles by number.
-class RuntimeError : public std::runtime_error
-{
-public:
-    RuntimeError(int number, const QString &text)
-        : std::runtime_error(text.toStdString()), m_number(number), m_text(text) {}
-    int number() const { return m_number; }
-    QString text() const { return m_text; }
-
-private:
-    int m_number;
-    QString m_text;
-};
 
 namespace RuntimeErr {
 constexpr int PermissionDenied = 70;

@@ -1,4 +1,5 @@
 // The shared procedures: bit-text conversions, file tests and the pause that handles no events.
+#include "support/CpuTime.h"
 #include "common/Module1.h"
 #include "platform/Clock.h"
 
@@ -9,15 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <ctime>
-
-namespace {
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-} // namespace
 
 class TestModule1 : public QObject
 {
@@ -120,9 +112,9 @@ private slots:
     {
         Clock::setScale(0.2);   // 1000 ms nominal = 200 ms real
         const qint64 start = Clock::nowMs();
-        const double cpu0 = cpuSeconds();
+        const double cpu0 = processCpuSeconds();
         Delay(1000);
-        const double cpu = cpuSeconds() - cpu0;
+        const double cpu = processCpuSeconds() - cpu0;
         const qint64 took = Clock::nowMs() - start;
         QVERIFY2(took >= 1000, qPrintable(QString::number(took)));
         QVERIFY2(took < 1250, qPrintable(QString::number(took)));

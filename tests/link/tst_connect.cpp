@@ -1,5 +1,6 @@
 // Connecting to the simulated radio over a pseudo-terminal: the wake-up handshake, the connect
 // sequence, disconnect, Refresh, and a radio that goes away.
+#include "support/CpuTime.h"
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
@@ -14,13 +15,6 @@
 #include <ctime>
 
 namespace {
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
 int indexOfLine(const QStringList &lines, const QString &line)
 {
     for (int i = 0; i < lines.size(); ++i)
@@ -29,11 +23,6 @@ int indexOfLine(const QStringList &lines, const QString &line)
     return -1;
 }
 } // namespace
-
-#define RIG(name, ...)                                                                                                 \
-    RadioRig name{__VA_ARGS__};                                                                                        \
-    if (!name.ok())                                                                                                    \
-        QSKIP("This machine gives no pseudo-terminal.");
 
 class TestConnect : public QObject
 {
@@ -217,10 +206,10 @@ private slots:
         w.ConnectRadio();
         QVERIFY(w.MSComm1->portOpen());
         rig.pty().close();
-        const double cpu0 = cpuSeconds();
+        const double cpu0 = processCpuSeconds();
         QVERIFY(Clock::waitFor([&] { return !w.MSComm1->portOpen(); }, 2000));
         Clock::pumpFor(500);
-        const double cpu = cpuSeconds() - cpu0;
+        const double cpu = processCpuSeconds() - cpu0;
         QCOMPARE(rig.dialogs().messages().size(), 1);
         QVERIFY(shared().ConnectAborted);
         QVERIFY(w.toolButtons["Connect"]->isEnabled());

@@ -1,4 +1,5 @@
 // The serial control on a real device: a pseudo-terminal whose other end answers like a radio.
+#include "support/CpuTime.h"
 #include "platform/Clock.h"
 #include "platform/SerialCommControl.h"
 #include "support/PtyPort.h"
@@ -8,15 +9,6 @@
 #include <QTest>
 #include <QTimer>
 #include <ctime>
-
-namespace {
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-} // namespace
 
 class TestSerialPort : public QObject
 {
@@ -169,11 +161,11 @@ private slots:
         connect(&comm, &CommControl::onComm, this, [&] { events << comm.commEvent(); });
 
         m_pty->close();
-        const double cpu0 = cpuSeconds();
+        const double cpu0 = processCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         Clock::pumpFor(1000);
-        const double cpu = cpuSeconds() - cpu0;
+        const double cpu = processCpuSeconds() - cpu0;
         const double elapsed = double(wall.elapsed()) / 1000.0;
 
         QVERIFY(!comm.portOpen());
@@ -191,11 +183,11 @@ private slots:
         QByteArray rx;
         connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
         comm.output(QByteArray("silent\r"));
-        const double cpu0 = cpuSeconds();
+        const double cpu0 = processCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         const bool got = Clock::waitFor([&] { return rx.contains('>'); }, 2000);
-        const double cpu = cpuSeconds() - cpu0;
+        const double cpu = processCpuSeconds() - cpu0;
         QVERIFY(!got);
         QVERIFY(wall.elapsed() >= 1990);
         QVERIFY2(cpu < 0.05 * 2.0, qPrintable(QStringLiteral("CPU %1 s").arg(cpu)));

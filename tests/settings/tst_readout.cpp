@@ -12,11 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-#define RIG(name, ...)                                                                                                 \
-    RadioRig name{__VA_ARGS__};                                                                                        \
-    if (!name.ok())                                                                                                    \
-        QSKIP("This machine gives no pseudo-terminal.");
-
 namespace {
 FakeRadio::Config radioAt(const QString &version, const QString &mode)
 {

@@ -10,6 +10,13 @@
 
 class frmCorvista;
 
+// Declares a RadioRig named name (arguments as the constructor's) in a Qt Test function, or skips
+// the test when the machine gives no pseudo-terminal.
+#define RIG(name, ...)                                                                                                 \
+    RadioRig name{__VA_ARGS__};                                                                                        \
+    if (!name.ok())                                                                                                    \
+        QSKIP("This machine gives no pseudo-terminal.");
+
 class RadioRig
 {
 public:
