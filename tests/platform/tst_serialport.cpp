@@ -1,7 +1,8 @@
-// The serial control on a real device: a pseudo-terminal whose other end answers like a radio.
+// The serial control on a real device: the simulated radio on a pseudo-terminal.
 #include "support/CpuTime.h"
 #include "platform/Clock.h"
 #include "platform/SerialCommControl.h"
+#include "fakeradio/FakeRadio.h"
 #include "support/PtyPort.h"
 
 #include <QElapsedTimer>
@@ -15,9 +16,7 @@ class TestSerialPort : public QObject
     Q_OBJECT
 
     PtyPort *m_pty = nullptr;
-    QByteArray m_heard;
-    bool m_answer = true;
-    int m_answers = 0;
+    FakeRadio *m_radio = nullptr;
 
 private slots:
     void init()
@@ -27,26 +26,14 @@ private slots:
             QSKIP("This machine gives no pseudo-terminal.");
         qputenv("WAVECREST_COM1", m_pty->slavePath().toLocal8Bit());
         qputenv("WAVECREST_COM2", "/nonexistent/wavecrest-tty");
-        m_heard.clear();
-        m_answer = true;
-        m_answers = 0;
-        // A radio that echoes a command line and answers with one line and the prompt.
-        connect(m_pty, &PtyPort::received, this, [this](const QByteArray &bytes) {
-            m_heard += bytes;
-            if (!m_answer)
-                return;
-            while (m_heard.contains('\r')) {
-                const int cr = m_heard.indexOf('\r');
-                const QByteArray line = m_heard.left(cr);
-                m_heard.remove(0, cr + 1);
-                m_pty->write(line + "\r\nREPLY " + line.toUpper() + "\r\n>");
-                ++m_answers;
-            }
-        });
+        m_radio = new FakeRadio(this);
+        m_radio->attach(m_pty);
     }
 
     void cleanup()
     {
+        delete m_radio;
+        m_radio = nullptr;
         delete m_pty;
         m_pty = nullptr;
         Clock::setScale(1.0);
@@ -70,7 +57,7 @@ private slots:
         });
         comm.output(QStringLiteral("unit\r"));
         QVERIFY(Clock::waitFor([&] { return rx.endsWith('>'); }, 2000));
-        QCOMPARE(rx, QByteArray("unit\r\nREPLY UNIT\r\n>"));
+        QCOMPARE(rx, QByteArray("unit\r\nUNIT 12345\r\n>"));
         QVERIFY(!events.isEmpty());
         for (int e : events)
             QCOMPARE(e, CommEv::Receive);
@@ -86,10 +73,10 @@ private slots:
         comm.output(QByteArray("ser\r"));
         // The radio side answers only when events run: let it, then sleep and read without
         // handling events, as a direct reader does.
-        QVERIFY(Clock::waitFor([&] { return m_answers == 1; }, 1000));
+        QVERIFY(Clock::waitFor([&] { return m_radio->lines().size() == 1; }, 1000));
         Clock::sleepMs(50);
         QVERIFY(comm.inBufferCount() > 0);
-        QCOMPARE(comm.input(), QByteArray("ser\r\nREPLY SER\r\n>"));
+        QCOMPARE(comm.input(), QByteArray("ser\r\nSN 00123456\r\n>"));
         QCOMPARE(comm.input(), QByteArray());
     }
 
@@ -103,8 +90,9 @@ private slots:
         QCOMPARE(m_pty->baudRate(), 115200);
         QByteArray rx;
         connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
-        comm.output(QByteArray("x\r"));
+        comm.output(QByteArray("mode\r"));
         QVERIFY(Clock::waitFor([&] { return rx.endsWith('>'); }, 2000));
+        QCOMPARE(rx, QByteArray("mode\r\nMODE M\r\n>"));
         comm.setSettings(QStringLiteral("19200,N,8,1"));
         QCOMPARE(m_pty->baudRate(), 19200);
     }
@@ -179,7 +167,7 @@ private slots:
     {
         SerialCommControl comm;
         comm.setPortOpen(true);
-        m_answer = false;
+        m_radio->config().silentBursts = -1;
         QByteArray rx;
         connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
         comm.output(QByteArray("silent\r"));
@@ -197,12 +185,12 @@ private slots:
     {
         SerialCommControl comm;
         comm.setPortOpen(true);
-        m_answer = false;
+        m_radio->config().silentBursts = -1;
         QByteArray rx;
         connect(&comm, &CommControl::onComm, this, [&] { rx += comm.input(); });
         QElapsedTimer sentAt;
         QTimer::singleShot(300, this, [&] {
-            m_pty->write("late\r\nREPLY\r\n>");
+            m_pty->write("\r\n>");
             sentAt.start();
         });
         QVERIFY(Clock::waitFor([&] { return rx.contains('>'); }, 2000));
