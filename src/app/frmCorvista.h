@@ -168,9 +168,30 @@ public:
     // [edit handlers: declarations go here]
 
     // ---- configuration report writer (config/ReportWriter.cpp) ----
+    // Asks the radio for every setting and writes the configuration file; an empty fileName asks
+    // for one. ReportWritten tells whether the file was completed.
+    void SaveConfigurationReport(const QString &fileName, bool printing);
+    void cmdSaveToFile_Click();
+    void cmdPrint_Click();
+    // Connects SAVE TO FILE and PRINT (once, from buildUi).
+    void connectReportButtons();
     // [report writer: declarations go here]
 
+    // ---- login, radio password, encryption code (link/Login.cpp) ----
+    // [login: declarations go here]
+
+    // ---- setting help texts, option dialogs, extension map (settings/) ----
+    // [help and option dialogs: declarations go here]
+
+    // ---- setup (bench-test) mode (settings/SetupMode.cpp) ----
+    // [setup mode: declarations go here]
+
+    // ---- diagnostics windows (diagnostics/) ----
+    // [diagnostics: declarations go here]
+
     // ---- firmware upgrade (firmware/FirmwareUpgrade.cpp) ----
+    // The menu item "&Radio Firmware Upgrade..." and the toolbar button "TransmitTextFile".
+    void mnuSendText_Click();
     // [firmware: declarations go here]
 
     // Panel texts.
