@@ -288,7 +288,8 @@ void frmCorvista::buildMenus()
     mnuCloseLog = mnuFile->addAction(QStringLiteral("&Close Log File"), this, &frmCorvista::mnuCloseLog_Click);
     mnuCloseLog->setEnabled(false);
     mnuFile->addSeparator();
-    mnuSendText = mnuFile->addAction(QStringLiteral("&Radio Firmware Upgrade..."));
+    mnuSendText = mnuFile->addAction(QStringLiteral("&Radio Firmware Upgrade..."), this,
+                                     &frmCorvista::mnuSendText_Click);
     mnuSendText->setEnabled(false);
     mnuFile->addSeparator();
     mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"), this, &frmCorvista::mnuFileExit_Click);
@@ -617,6 +618,8 @@ void frmCorvista::tbrToolBar_ButtonClick(const QString &key)
         mnuProperties_Click();
     else if (k == QLatin1String("terminal"))
         ToggleTerminal();
+    else if (k == QLatin1String("transmittextfile"))
+        mnuSendText_Click();
 }
 
 void frmCorvista::mnuPreferences_Click()

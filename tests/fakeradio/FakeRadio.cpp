@@ -294,6 +294,7 @@ FakeRadio::FakeRadio(QObject *parent) : FakeRadio(Config{}, parent) {}
 FakeRadio::FakeRadio(const Config &config, QObject *parent) : QObject(parent), m_config(config)
 {
     registerCommands();
+    registerFirmwareCommands();
 }
 
 FakeRadio::~FakeRadio() = default;
@@ -310,7 +311,7 @@ QString FakeRadio::prompt() const
 {
     switch (m_config.stage) {
     case Stage::Setup: return QStringLiteral("SETUP>");
-    case Stage::Loader: return QStringLiteral("LOADER>");
+    case Stage::Loader: return imageReceiving() ? QString() : QStringLiteral("LOADER>");
     case Stage::Normal: break;
     }
     if (m_nextStatPage >= 0)
@@ -421,7 +422,11 @@ void FakeRadio::receive(const QByteArray &bytes)
 {
     m_received += bytes;
     QByteArray out;
-    for (const char c : bytes) {
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        // Once the loader is told to program, the image's bytes are its own.
+        if (imageReceiving() && (i = receiveImage(bytes, i, out)) >= bytes.size())
+            break;
+        const char c = bytes[i];
         if (c == Esc) {
             // Starts a wake-up burst; also drops a partly typed line.
             ++m_bursts;
@@ -546,6 +551,7 @@ void FakeRadio::attach(PtyPort *pty)
 {
     m_links << connect(pty, &PtyPort::received, this, &FakeRadio::receive);
     m_links << connect(this, &FakeRadio::transmit, pty, &PtyPort::write);
+    m_pty = pty;
 }
 
 void FakeRadio::detach()
@@ -553,4 +559,6 @@ void FakeRadio::detach()
     for (const QMetaObject::Connection &c : std::as_const(m_links))
         disconnect(c);
     m_links.clear();
+    setPacedReading(false);
+    m_pty = nullptr;
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class MockCommControl;
@@ -84,6 +85,24 @@ public:
         QStringList statPages = {QStringLiteral("UNIT 12345  MODE M  TEMP 25C\r\nSYNC OK  DEPTH 0"),
                                  QStringLiteral("MAJOR ALARM 0000 0000\r\nMINOR ALARM 0000 0000"),
                                  QStringLiteral("TX TOTAL 1024  RX TOTAL 998  RX ERROR 3")};
+        // Firmware upgrade: whether the application asks "ARE YOU SURE?" after "PROGRAM", the
+        // loader's answer to "ERASE", and how long the loader checks a received image before
+        // its verdict (nominal ms).
+        bool confirmsProgram = true;
+        QString eraseReply = QStringLiteral("FLASH ERASED");
+        int verdictDelayMs = 0;
+    };
+
+    // What the loader made of the last image it was sent (FakeRadioLoader.cpp).
+    struct LoaderLog
+    {
+        QByteArray image;         // every byte after the loader's "PROGRAM", up to the verdict
+        int goodRecords = 0;
+        int firstBadLine = 0;     // 0: every record was good
+        QString verdict;          // "PROGRAMMED OK", or why not
+        int baud = 0;             // the line speed the program had set when the image began
+        double firstByteAt = -1;  // nominal seconds of the image's first and last byte
+        double lastByteAt = -1;
     };
 
     explicit FakeRadio(QObject *parent = nullptr);
@@ -117,6 +136,11 @@ public:
     void attach(PtyPort *pty);
     void detach();
 
+    // Reads from the pseudo-terminal no faster than a 115200 baud 8N1 line delivers, so the
+    // program's output backs up as it would on a real line.
+    void setPacedReading(bool on);
+    const LoaderLog &loaderLog() const;
+
 signals:
     void transmit(const QByteArray &bytes);
 
@@ -141,4 +165,13 @@ private:
     QList<QMetaObject::Connection> m_links;
     int m_nextStatPage = -1;  // the status page a bare CR shows next; -1: not paging
     std::optional<QString> nextStatPage();
+
+    // The application's upgrade command and the loader (FakeRadioLoader.cpp).
+    struct Firmware;
+    std::shared_ptr<Firmware> m_firmware;
+    PtyPort *m_pty = nullptr;
+    void registerFirmwareCommands();
+    bool imageReceiving() const;
+    // Takes image bytes from bytes[from] on; returns where the command line goes on.
+    qsizetype receiveImage(const QByteArray &bytes, qsizetype from, QByteArray &out);
 };

@@ -1,0 +1,332 @@
+// The firmware upgrade: checks a firmware file against the radio, puts the radio into its loader
+// (which erases the old firmware), sends the file at 115200 baud and brings the link back at 19200.
+#include "app/frmCorvista.h"
+
+#include "common/Module1.h"
+#include "common/SharedState.h"
+#include "common/frmProgram.h"
+#include "firmware/SRecord.h"
+#include "link/Exchange.h"
+#include "link/TerminalPane.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcFirmware, "wavecrest.firmware", QtWarningMsg)
+
+namespace {
+
+const QString LoaderSettings = QStringLiteral("115200,N,8,1");
+const QString LinkSettings = QStringLiteral("19200,N,8,1");
+// Ends the last block. A CR also closes an end record that the file leaves without a line end.
+constexpr char Filler = '\r';
+// The loader answers once the last record has reached it. It is given this long after the output
+// has physically left the port, and the whole wait never runs longer than the limit.
+constexpr qint64 VerdictGraceMs = 1500;
+constexpr qint64 VerdictLimitMs = 10000;
+
+struct FirmwareFile
+{
+    QString path;
+    QByteArray bytes;
+    QString version;   // decoded from the header record
+};
+
+void setUpgradeEnabled(frmCorvista &w, bool enabled)
+{
+    w.mnuSendText->setEnabled(enabled);
+    w.toolButtons["TransmitTextFile"]->setEnabled(enabled);
+}
+
+bool answeredYes(const QString &text, int icon, const QString &title)
+{
+    return MsgBox(text, Msg::YesNo, icon, title) == Msg::Yes;
+}
+
+bool continueWithDoubtfulFile()
+{
+    return answeredYes(QStringLiteral("Error: This Does not appear to be a valid firmware file. Continue working with it?"),
+                       Msg::Critical, QStringLiteral("Error"));
+}
+
+// The questions about the new version against the running one; false when the user said No.
+bool versionQuestionsAnswered(const QString &current, const QString &incoming)
+{
+    for (const SRecord::LetterQuestion &q : SRecord::letterQuestions(current, incoming)) {
+        const QString text = q.inCurrent
+            ? QStringLiteral("WARNING!! The current version contains an alpha: '%1'. Are you sure you wish to override this?")
+            : QStringLiteral("WARNING!! The firmware you are about to load contains an alpha: '%1'. Are you sure you wish to install this?");
+        if (!answeredYes(text.arg(q.letter), Msg::Critical, QStringLiteral("WARNING")))
+            return false;
+    }
+    const QString lead = QStringLiteral("WARNING!! The firmware you are about to load into the radio, version ") + incoming
+        + QLatin1Char('\r');
+    if (SRecord::isOlder(current, incoming)) {
+        return answeredYes(lead + QStringLiteral("is older than the version currently installed, version ") + current
+                               + QStringLiteral(".\r\r\t      Are you sure you wish to continue?"),
+                           Msg::Exclamation, QStringLiteral("Warning!"));
+    }
+    if (SRecord::isSame(current, incoming)) {
+        return answeredYes(lead + QStringLiteral("appears to be the same version as the one currently installed, also version ")
+                               + current + QStringLiteral(".\r\r\t           Are you sure you wish to continue?"),
+                           Msg::Exclamation, QStringLiteral("Warning!"));
+    }
+    return true;
+}
+
+// The file dialog and every check of the file; nothing when the run ends here (Cancel or No).
+std::optional<FirmwareFile> chooseFirmwareFile()
+{
+    for (;;) {
+        const QString path = dialogs().openFile(QStringLiteral("Firmware Upgrade File Selection"),
+                                                QStringLiteral("S28 Files (*.S28)|*.s28|All Files (*.*)|*.*"), QString());
+        if (path.isEmpty())
+            return std::nullopt;
+        if (!FileExists(path)) {
+            MsgBox(path + QStringLiteral(" not found!"), Msg::OKOnly, Msg::Exclamation);
+            continue;
+        }
+        // A file that cannot be read, or is too short for its header, is a failure of the
+        // header read: the dialog comes back.
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        FirmwareFile file{path, f.readAll(), {}};
+        if (f.error() != QFileDevice::NoError || file.bytes.size() < 60)
+            continue;
+        const QByteArrayView head = QByteArrayView(file.bytes).first(60);
+        if (!SRecord::hasHeaderType(head) && !continueWithDoubtfulFile())
+            return std::nullopt;
+        if (!SRecord::hasPartNumber(head) && !continueWithDoubtfulFile())
+            return std::nullopt;
+        const std::optional<QString> version = SRecord::versionOf(head);
+        if (!version)
+            continue;
+        file.version = *version;
+        if (!versionQuestionsAnswered(shared().CurrentFirmwareVersion, file.version))
+            return std::nullopt;
+        // The loader erases the radio's firmware before it takes the file, so a damaged file
+        // would leave the radio with none: every record is checked before anything is sent.
+        if (const auto fault = SRecord::findFault(file.bytes)) {
+            MsgBox(QStringLiteral("Error: This firmware file is damaged. Line %1 is not a valid S-record: %2.\r\r"
+                                  "Nothing has been sent to the radio.")
+                       .arg(fault->line)
+                       .arg(fault->reason),
+                   Msg::OKOnly, Msg::Critical, QStringLiteral("Error"));
+            return std::nullopt;
+        }
+        return file;
+    }
+}
+
+// The loader's form of the wake-up: the port is already open, the terminal keeps showing what
+// arrives and gets one ">" per attempt. False after 30 attempts, with the radio disconnected.
+bool wakeLoader(frmCorvista &w)
+{
+    SharedState &s = shared();
+    CommControl &port = *w.MSComm1;
+    s.RxBuffer.clear();
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        // The loader's answer to the previous attempt reaches RxBuffer here.
+        Clock::doEvents();
+        Exchange::sendRaw(port, QByteArray("\x1b\r\n"));
+        Clock::sleepMs(qint64(Clock::random() * 701.0 + 400.0));
+        for (int j = 0; j <= 3; ++j) {
+            Exchange::sendRaw(port, QByteArray("\r\r"));
+            Clock::sleepMs(100);
+        }
+        w.txtTerm->writeAtEnd(QStringLiteral(">"));
+        if (s.RxBuffer.endsWith(QLatin1Char('>'))) {
+            Clock::sleepMs(1000);
+            return true;
+        }
+    }
+    w.DisconnectRadio();
+    w.txtTerm->setText(QStringLiteral("Error. Please reconnect."));
+    return false;
+}
+
+// The radio's application erases itself and starts its loader; the progress window gives it
+// about 8 s before the loader is woken.
+void showEraseProgress()
+{
+    frmProgram &progress = frmProgram::instance();
+    progress.ProgressBar1->setValue(0);
+    progress.setWindowTitle(QStringLiteral("Erasing..."));
+    progress.showModeless();
+    Clock::sleepMs(1000);
+    for (int step = 0; step <= 9; ++step) {
+        progress.Label1->setText(QStringLiteral("Erasing current firmware..."));
+        progress.ProgressBar1->setValue(10 * step);
+        Clock::doEvents();
+        Clock::sleepMs(500);
+    }
+    shared().DownloadCancelled = true;
+    progress.unload();
+}
+
+enum class LoaderEntry { Ready, Ended, Disconnected };
+
+LoaderEntry enterLoader(frmCorvista &w, const FirmwareFile &file)
+{
+    SharedState &s = shared();
+    CommControl &port = *w.MSComm1;
+    // A radio found without application firmware at connect already runs its loader.
+    if (!Exchange::endsWith(s.RxBuffer, Prompt::Loader, CompareMode::IgnoreCase)) {
+        Exchange::sendAndWait(port, QStringLiteral("PROGRAM"), {Prompt::AreYouSure, Prompt::Ready}, 3,
+                              CompareMode::IgnoreCase);
+        if (Exchange::contains(s.RxBuffer, Prompt::AreYouSure, CompareMode::IgnoreCase)) {
+            const QString question = QStringLiteral("Ready to erase the current firmware, version ")
+                + s.CurrentFirmwareVersion + QStringLiteral(", and install version ") + file.version
+                + QStringLiteral(".\r\r\t\tAre you sure you wish to continue?");
+            if (!answeredYes(question, Msg::NoIcon, QStringLiteral("Erase Current Firmware?"))) {
+                Exchange::commandLine(port, QStringLiteral("NO"));
+                setUpgradeEnabled(w, true);
+                s.DownloadCancelled = true;
+                return LoaderEntry::Ended;
+            }
+            Exchange::commandLine(port, QStringLiteral("YES"));
+            Delay(2000);
+            showEraseProgress();
+            if (!wakeLoader(w))
+                return LoaderEntry::Disconnected;
+        }
+    }
+    if (!Exchange::endsWith(s.RxBuffer, Prompt::Loader, CompareMode::IgnoreCase)) {
+        qCInfo(lcFirmware) << "the radio is not in its loader; nothing sent";
+        setUpgradeEnabled(w, true);
+        return LoaderEntry::Ended;
+    }
+    return LoaderEntry::Ready;
+}
+
+// Sends the file at 115200 baud; true when the loader answered "PROGRAMMED OK" to it.
+bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
+{
+    SharedState &s = shared();
+    CommControl &port = *w.MSComm1;
+    port.setSettings(LoaderSettings);
+    w.setSettingsText(QStringLiteral("Settings are FORCED to ") + port.settings() + QStringLiteral(" for programming."));
+    Exchange::commandLine(port, QString());
+    for (int i = 0; i < 20; ++i) {
+        Exchange::sendRaw(port, QByteArray("\r\r"));
+        Clock::sleepMs(20);
+    }
+    Exchange::commandLine(port, QStringLiteral("ERASE"));
+    w.txtTerm->clear();
+    s.RxBuffer = QStringLiteral(" ");
+
+    s.DownloadCancelled = false;
+    frmProgram &progress = frmProgram::instance();
+    progress.setWindowTitle(QStringLiteral("Downloading Firmware to the radio..."));
+    progress.Label1->setText(QStringLiteral("Transmitting S28 File - ") + QFileInfo(file.path).fileName());
+    progress.ProgressBar1->setValue(0);
+    progress.showModeless();
+
+    const qsizetype blockSize = qMax(1, port.outBufferSize());
+    const qsizetype length = file.bytes.size();
+    Clock::sleepMs(2000);
+    Exchange::commandLine(port, QStringLiteral("PROGRAM"));
+    w.statusBar()->setEnabled(false);
+    s.ShowCommStatus = false;
+
+    // Where in RxBuffer the loader's answer to the last block can begin: an answer that came
+    // before it went out belongs to something else.
+    qsizetype verdictFrom = -1;
+    qsizetype sent = 0;
+    int k = 0;
+    bool exhausted = false;
+    const auto drained = [&] { return port.outBufferCount() == 0 || s.DownloadCancelled; };
+    while (!exhausted && !s.DownloadCancelled) {
+        QByteArray block;
+        if (length - sent <= blockSize) {
+            block = file.bytes.mid(sent) + Filler;
+            exhausted = true;
+            verdictFrom = s.RxBuffer.size();
+        } else {
+            progress.ProgressBar1->setValue(int(double(k) * double(blockSize) / double(length) * 100.0));
+            ++k;
+            block = file.bytes.mid(sent, blockSize);
+        }
+        sent += block.size();
+        port.output(block);
+        // Only Cancel ends this wait early: a line without handshaking always drains.
+        while (!Clock::waitFor(drained, 60000)) {
+        }
+    }
+    qCDebug(lcFirmware) << "transfer ended:" << sent << "of" << length << "bytes, cancelled:" << !exhausted;
+
+    s.DownloadCancelled = true;
+    progress.unload();
+    const auto answered = [&] {
+        return verdictFrom >= 0
+            && s.RxBuffer.indexOf(Reply::ProgrammedOk, qMin(verdictFrom, s.RxBuffer.size()), Qt::CaseInsensitive) >= 0;
+    };
+    const double waitStart = Clock::nowSeconds();
+    port.drainOutput();
+    const qint64 drainMs = qint64((Clock::nowSeconds() - waitStart) * 1000.0);
+    Clock::waitFor(answered, qBound<qint64>(0, VerdictLimitMs - drainMs, VerdictGraceMs));
+    return answered();
+}
+
+void reportAndReconnect(frmCorvista &w, bool programmed)
+{
+    SharedState &s = shared();
+    CommControl &port = *w.MSComm1;
+    if (programmed) {
+        frmProgram::instance().ProgressBar1->setValue(100);
+        Clock::doEvents();
+        Exchange::commandLine(port, QStringLiteral("EXIT"));
+        MsgBox(QStringLiteral("Radio programming was successful."), Msg::OKOnly, Msg::Exclamation,
+               QStringLiteral("Programmed OK"));
+    } else {
+        MsgBox(QStringLiteral("Radio programming FAILED."), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Radio Error"));
+    }
+    setUpgradeEnabled(w, true);
+    s.DownloadCancelled = true;
+    frmProgram::instance().unload();
+    // "EXIT" must reach the loader at 115200 before the line speed changes under it.
+    port.drainOutput();
+    port.setSettings(LinkSettings);
+    w.setSettingsText(QStringLiteral("Settings: ") + port.settings());
+    w.DisconnectRadio();
+    s.ShowCommStatus = true;
+    Clock::sleepMs(500);
+    w.mnuOpen_Click();
+}
+
+} // namespace
+
+void frmCorvista::mnuSendText_Click()
+{
+    setUpgradeEnabled(*this, false);
+    const std::optional<FirmwareFile> file = chooseFirmwareFile();
+    if (!file) {
+        setUpgradeEnabled(*this, true);
+        return;
+    }
+    try {
+        if (enterLoader(*this, *file) != LoaderEntry::Ready)
+            return;
+        const bool programmed = transferFirmware(*this, *file);
+        reportAndReconnect(*this, programmed);
+    } catch (const CommError &e) {
+        // The run ends where it is: the controls stay disabled and the port keeps its speed. The
+        // progress window would otherwise stand over the error with nothing behind it.
+        qCInfo(lcFirmware) << "upgrade ended by serial error" << e.number() << e.text();
+        if (frmProgram::instance().isLoaded()) {
+            shared().DownloadCancelled = true;
+            frmProgram::instance().unload();
+        }
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    }
+}

@@ -1,0 +1,253 @@
+// The simulated radio's firmware side: the application's "PROGRAM" confirmation, the loader's
+// commands, the S-record image it takes after "PROGRAM", and reading at the pace of a 115200 baud
+// line.
+#include "fakeradio/FakeRadio.h"
+#include "platform/Clock.h"
+#include "support/PtyPort.h"
+
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cmath>
+#include <unistd.h>
+
+namespace {
+
+constexpr char Esc = 27;
+const QString ProgrammedOk = QStringLiteral("PROGRAMMED OK");
+
+// The loader's own record check: type, byte count and checksum.
+bool goodRecord(const QByteArray &line)
+{
+    static const QByteArray types = "012356789";
+    if (line.size() < 4 || (line[0] != 'S' && line[0] != 's') || !types.contains(line[1]))
+        return false;
+    const QByteArray hex = line.mid(2);
+    for (const char c : hex)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    if (hex.size() % 2 != 0)
+        return false;
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    if (static_cast<unsigned char>(bytes[0]) != bytes.size() - 1)
+        return false;
+    unsigned sum = 0;
+    for (const char b : bytes)
+        sum += static_cast<unsigned char>(b);
+    return (sum & 0xFF) == 0xFF;
+}
+
+bool endRecord(const QByteArray &line)
+{
+    return line.size() >= 2 && (line[1] == '7' || line[1] == '8' || line[1] == '9');
+}
+
+// Takes bytes off the pseudo-terminal's master no faster than a 115200 baud 8N1 line carries
+// them: the bytes the program wrote wait in the terminal's buffer meanwhile.
+class LinePacer : public QObject
+{
+public:
+    static constexpr double BytesPerSecond = 115200.0 / 10.0;
+    static constexpr int Chunk = 64;
+
+    LinePacer(qintptr fd, std::function<void(const QByteArray &)> deliver, QObject *parent)
+        : QObject(parent), m_fd(int(fd)), m_deliver(std::move(deliver)), m_notifier(fd, QSocketNotifier::Read, this)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_notifier, &QSocketNotifier::activated, this, &LinePacer::dataWaiting);
+        connect(&m_timer, &QTimer::timeout, this, &LinePacer::take);
+    }
+
+private:
+    void dataWaiting()
+    {
+        m_notifier.setEnabled(false);
+        // An idle line starts carrying the new bytes now; a busy one goes on where it was.
+        m_lineFreeAt = std::max(m_lineFreeAt, Clock::nowSeconds());
+        schedule();
+    }
+
+    void schedule()
+    {
+        const double due = m_lineFreeAt + Chunk / BytesPerSecond - Clock::nowSeconds();
+        m_timer.start(Clock::realMs(std::max<qint64>(1, qint64(std::ceil(due * 1000)))));
+    }
+
+    void take()
+    {
+        const qint64 allowed = qint64((Clock::nowSeconds() - m_lineFreeAt) * BytesPerSecond);
+        if (allowed < 1) {
+            schedule();
+            return;
+        }
+        QByteArray buf(int(std::min<qint64>(allowed, 65536)), Qt::Uninitialized);
+        const ssize_t n = ::read(m_fd, buf.data(), size_t(buf.size()));
+        if (n > 0) {
+            m_lineFreeAt += double(n) / BytesPerSecond;
+            buf.truncate(int(n));
+            m_deliver(buf);
+        }
+        if (n < buf.size())
+            m_notifier.setEnabled(true);   // ran dry: wait for the program's next bytes
+        else
+            schedule();
+    }
+
+    int m_fd;
+    std::function<void(const QByteArray &)> m_deliver;
+    QSocketNotifier m_notifier;
+    QTimer m_timer;
+    double m_lineFreeAt = 0;
+};
+
+} // namespace
+
+struct FakeRadio::Firmware
+{
+    bool confirmPending = false;   // the application asked "ARE YOU SURE?"
+    bool receiving = false;        // the loader takes an image
+    bool imageGood = false;        // the flash holds a complete, good image
+    QString imageVersion;
+    QByteArray line;               // the image line being received
+    int lineNo = 0;
+    LoaderLog log;
+    QPointer<LinePacer> pacer;
+};
+
+void FakeRadio::registerFirmwareCommands()
+{
+    m_firmware = std::make_shared<Firmware>();
+    Firmware &f = *m_firmware;
+    const QString unrecognised = QStringLiteral("UNRECOGNISED COMMAND");
+
+    m_commands.insert(QStringLiteral("program"), [this, &f, unrecognised](const QString &) -> std::optional<QString> {
+        if (!m_config.confirmsProgram)
+            return unrecognised;
+        f.confirmPending = true;
+        return QStringLiteral("ARE YOU SURE?");
+    });
+    // "YES" erases the application; what runs from then on is the loader.
+    m_commands.insert(QStringLiteral("yes"), [this, &f, unrecognised](const QString &) -> std::optional<QString> {
+        if (!f.confirmPending)
+            return unrecognised;
+        f.confirmPending = false;
+        f.imageGood = false;
+        m_config.stage = Stage::Loader;
+        return QStringLiteral("ERASING APPLICATION");
+    });
+    m_commands.insert(QStringLiteral("no"), [&f, unrecognised](const QString &) -> std::optional<QString> {
+        if (!f.confirmPending)
+            return unrecognised;
+        f.confirmPending = false;
+        return QStringLiteral("PROGRAMMING CANCELLED");
+    });
+
+    m_loaderCommands.insert(QStringLiteral("erase"), [this, &f](const QString &) -> std::optional<QString> {
+        f.imageGood = false;
+        return m_config.eraseReply;
+    });
+    m_loaderCommands.insert(QStringLiteral("program"), [&f](const QString &) -> std::optional<QString> {
+        f.receiving = true;
+        f.imageGood = false;
+        f.imageVersion.clear();
+        f.line.clear();
+        f.lineNo = 0;
+        f.log = LoaderLog{};
+        return QStringLiteral("SEND S-RECORDS");
+    });
+    // The application restarts with the version its image carries; without a good image the
+    // loader stays.
+    m_loaderCommands.insert(QStringLiteral("exit"), [this, &f](const QString &) -> std::optional<QString> {
+        if (!f.imageGood)
+            return QStringLiteral("NO VALID APPLICATION");
+        m_config.stage = Stage::Normal;
+        m_config.version = f.imageVersion;
+        m_config.srevReply.clear();
+        m_lineOpen = false;
+        return QStringLiteral("STARTING APPLICATION");
+    });
+}
+
+bool FakeRadio::imageReceiving() const
+{
+    return m_firmware && m_firmware->receiving;
+}
+
+const FakeRadio::LoaderLog &FakeRadio::loaderLog() const
+{
+    return m_firmware->log;
+}
+
+qsizetype FakeRadio::receiveImage(const QByteArray &bytes, qsizetype from, QByteArray &out)
+{
+    Firmware &f = *m_firmware;
+    const auto finish = [&](const QString &verdict) {
+        f.receiving = false;
+        f.log.verdict = verdict;
+        const QByteArray answer = "\r\n" + verdict.toLatin1() + "\r\n" + prompt().toLatin1();
+        if (m_config.verdictDelayMs <= 0) {
+            out += answer;
+            return;
+        }
+        // The loader checks the flash before it answers.
+        QTimer::singleShot(Clock::realMs(m_config.verdictDelayMs), this, [this, answer] { emit transmit(answer); });
+    };
+
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == Esc) {
+            // A wake-up burst breaks the transfer off; the command line takes the burst.
+            finish(QStringLiteral("PROGRAMMING ABORTED"));
+            return i;
+        }
+        const double now = Clock::nowSeconds();
+        if (f.log.firstByteAt < 0) {
+            f.log.firstByteAt = now;
+            f.log.baud = m_pty ? m_pty->baudRate() : 0;
+        }
+        f.log.lastByteAt = now;
+        f.log.image += c;
+        if (c != '\r' && c != '\n') {
+            f.line += c;
+            continue;
+        }
+        if (f.line.isEmpty())
+            continue;
+        const QByteArray line = f.line;
+        f.line.clear();
+        ++f.lineNo;
+        if (!goodRecord(line)) {
+            if (f.log.firstBadLine == 0)
+                f.log.firstBadLine = f.lineNo;
+        } else {
+            ++f.log.goodRecords;
+            if (line[1] == '0' && line.size() >= 40)
+                f.imageVersion = QString::fromLatin1(QByteArray::fromHex(line.mid(30, 10)));
+        }
+        if (endRecord(line)) {
+            f.imageGood = f.log.firstBadLine == 0;
+            finish(f.imageGood ? ProgrammedOk : QStringLiteral("PROGRAMMING FAILED - BAD RECORD"));
+            return i + 1;
+        }
+    }
+    return bytes.size();
+}
+
+void FakeRadio::setPacedReading(bool on)
+{
+    if (!m_firmware)
+        return;
+    Firmware &f = *m_firmware;
+    QSocketNotifier *ptyReader = m_pty ? m_pty->findChild<QSocketNotifier *>() : nullptr;
+    if (!on || !ptyReader) {
+        delete f.pacer;
+        if (ptyReader)
+            ptyReader->setEnabled(true);
+        return;
+    }
+    if (f.pacer)
+        return;
+    ptyReader->setEnabled(false);
+    f.pacer = new LinePacer(ptyReader->socket(), [this](const QByteArray &b) { receive(b); }, this);
+}
