@@ -199,6 +199,7 @@ void frmCorvista::buildUi()
     resize(1000, 700);
     connectReportButtons();
     connectSettingEdits();
+    connectHelpLabels();
 }
 
 QWidget *frmCorvista::buildTasksView()
@@ -308,10 +309,14 @@ void frmCorvista::buildMenus()
     mnuSpecial->addSeparator();
     mnuRadioPassSub = mnuSpecial->addMenu(QStringLiteral("Radio Passwords..."));
     mnuRadioPassSub->setEnabled(false);
-    mnuSetPass = mnuRadioPassSub->addAction(QStringLiteral("Set Radio's Customer Password..."));
-    mnuAccessCode = mnuRadioPassSub->addAction(QStringLiteral("Enter Radio Password..."));
-    mnuEncryptCode = mnuRadioPassSub->addAction(QStringLiteral("Enter Encryption Code..."));
-    mnuSetupMode = mnuSpecial->addAction(QStringLiteral("Enter Setup Mode..."));
+    mnuSetPass = mnuRadioPassSub->addAction(QStringLiteral("Set Radio's Customer Password..."), this,
+                                            &frmCorvista::mnuSetPass_Click);
+    mnuAccessCode = mnuRadioPassSub->addAction(QStringLiteral("Enter Radio Password..."), this,
+                                               &frmCorvista::mnuAccessCode_Click);
+    mnuEncryptCode = mnuRadioPassSub->addAction(QStringLiteral("Enter Encryption Code..."), this,
+                                                &frmCorvista::mnuEncryptCode_Click);
+    mnuSetupMode = mnuSpecial->addAction(QStringLiteral("Enter Setup Mode..."), this,
+                                         &frmCorvista::mnuSetupMode_Click);
     mnuSetupMode->setEnabled(false);
     mnuConfigRestore = mnuSpecial->addAction(QStringLiteral("Open Configuration Store/Restore Window..."));
     mnuConfigRestore->setEnabled(false);
@@ -620,6 +625,10 @@ void frmCorvista::tbrToolBar_ButtonClick(const QString &key)
         ToggleTerminal();
     else if (k == QLatin1String("transmittextfile"))
         mnuSendText_Click();
+    else if (k == QLatin1String("login"))
+        mnuAccessCode_Click();
+    else if (k == QLatin1String("logout"))
+        LogoutRadio();
 }
 
 void frmCorvista::mnuPreferences_Click()

@@ -178,12 +178,36 @@ public:
     // [report writer: declarations go here]
 
     // ---- login, radio password, encryption code (link/Login.cpp) ----
+    // The menu item "Enter Radio Password..." and the toolbar button "Login".
+    void mnuAccessCode_Click();
+    void mnuEncryptCode_Click();
+    void mnuSetPass_Click();
+    // The toolbar button "Logout".
+    void LogoutRadio();
+    // There is no logged-in flag: the Enabled state of "Login" and "Logout" is the login state.
+    void showLoggedIn(bool loggedIn);
+    QPointer<QWidget> m_setPassWindow;   // the open password window (it closes itself)
     // [login: declarations go here]
 
     // ---- setting help texts, option dialogs, extension map (settings/) ----
+    // Wires each setting label's click to its help (once, from buildUi).
+    void connectHelpLabels();
+    // A click on a setting's label: its help in a message box; a label without help does nothing.
+    void SettingLabel_Click(const QString &labelName);
+    // The value boxes that open an option dialog: shown modally, then the page is read again.
+    void OptionDialog_Click(const QString &boxName);
+    void DTYPE_Click();
+    void DLINK_Click();
+    void SoftRTU_Click();
+    // Reads the radio's extension map into CurrentXmap and opens the editor on it.
+    void XMAP_Click();
     // [help and option dialogs: declarations go here]
 
     // ---- setup (bench-test) mode (settings/SetupMode.cpp) ----
+    // The menu entry "Enter Setup Mode...": asks the radio into bench-test mode and opens frmSetup.
+    void mnuSetupMode_Click();
+    // The bench-test window, made at its first use and kept (hidden while unloaded).
+    QPointer<class frmSetup> m_frmSetup;
     // [setup mode: declarations go here]
 
     // ---- diagnostics windows (diagnostics/) ----

@@ -1,0 +1,100 @@
+// The main window's side of logging in and out, the encryption code and the radio password.
+#include "app/frmCorvista.h"
+
+#include "common/SharedState.h"
+#include "link/Exchange.h"
+#include "link/TerminalPane.h"
+#include "link/frmLogin.h"
+#include "link/frmSetPass.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+bool portClosedNotice(const CommControl &port)
+{
+    if (port.portOpen())
+        return false;
+    MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
+           QStringLiteral("User Help"));
+    return true;
+}
+
+} // namespace
+
+void frmCorvista::showLoggedIn(bool loggedIn)
+{
+    toolButtons[QStringLiteral("Login")]->setEnabled(!loggedIn);
+    toolButtons[QStringLiteral("Logout")]->setEnabled(loggedIn);
+}
+
+void frmCorvista::mnuAccessCode_Click()
+{
+    if (portClosedNotice(*MSComm1))
+        return;
+    shared().LoginMode = QStringLiteral("pass");
+    frmLogin login(*this);
+    login.NoneButton->hide();
+    login.setWindowTitle(QStringLiteral("Enter Password:"));
+    login.Label->setText(QStringLiteral("&Password:"));
+    login.txtPassword->setMaxLength(4);
+    login.InfoLabel->setText(QStringLiteral("Please enter a radio password:"));
+    login.exec();
+}
+
+void frmCorvista::mnuEncryptCode_Click()
+{
+    if (portClosedNotice(*MSComm1))
+        return;
+    try {
+        const bool denied = Exchange::writeAccessProbeDenied(
+            *MSComm1, Pages.box(QStringLiteral("NetworkAddress"))->text(), 0.3, [this] { txtTerm->clear(); });
+        if (denied) {
+            MsgBox(QStringLiteral("Error! You are not currently logged in, and therefore will not be able to enter in "
+                                  "an encryption code."),
+                   Msg::OKOnly, Msg::Critical, QStringLiteral("Error!"));
+            Exchange::echoOn(*MSComm1);
+            return;
+        }
+        Exchange::echoOn(*MSComm1);
+    } catch (const CommError &e) {
+        if (LoginLink::endsOnCommError(e))
+            return;
+    }
+    shared().LoginMode = QStringLiteral("code");
+    frmLogin login(*this);
+    login.NoneButton->show();
+    login.setWindowTitle(QStringLiteral("Enter Encryption Code:"));
+    login.Label->setText(QStringLiteral("&Code:"));
+    login.InfoLabel->setText(QStringLiteral("Please enter an encryption code (1-255), or click 'None' not to use an "
+                                            "encryption code:"));
+    login.txtPassword->setMaxLength(3);
+    login.exec();
+}
+
+void frmCorvista::LogoutRadio()
+{
+    try {
+        Exchange::unawaitedCommand(*MSComm1, QStringLiteral("PASS NONE"));
+    } catch (const CommError &e) {
+        if (LoginLink::endsOnCommError(e))
+            return;
+    }
+    showLoggedIn(false);
+    txtTerm->setText(QStringLiteral("*** LOGGED OUT ***"));
+}
+
+void frmCorvista::mnuSetPass_Click()
+{
+    // One password window at a time: a second click brings the open one forward.
+    if (m_setPassWindow) {
+        m_setPassWindow->raise();
+        m_setPassWindow->activateWindow();
+        return;
+    }
+    m_setPassWindow = new frmSetPass(*this);
+}
