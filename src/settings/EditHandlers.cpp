@@ -64,8 +64,10 @@ void frmCorvista::SettingBox_Click(const QString &boxName)
             ShowSync_Click();
             break;
         case EditKind::Editor:
+            XMAP_Click();
+            break;
         case EditKind::Dialog:
-            // The option dialogs and the extension-map editor are not part of this window yet.
+            OptionDialog_Click(row->box);
             break;
         case EditKind::None:
             break;
