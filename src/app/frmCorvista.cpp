@@ -8,6 +8,8 @@
 #include "app/frmSplash.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "diagnostics/frmRSSI.h"
+#include "diagnostics/frmZoneData.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -570,16 +572,24 @@ void frmCorvista::SettingsTab_Click()
 
 void frmCorvista::ButtonRSSI_Click()
 {
-    if (!MSComm1->portOpen())
+    if (!MSComm1->portOpen()) {
         MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
                QStringLiteral("User Help"));
+        return;
+    }
+    frmRSSI window(*MSComm1, this);
+    window.exec();
 }
 
 void frmCorvista::ButtonZoneData_Click()
 {
-    if (!MSComm1->portOpen())
+    if (!MSComm1->portOpen()) {
         MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
                QStringLiteral("User Help"));
+        return;
+    }
+    frmZoneData window(*MSComm1, this);
+    window.exec();
 }
 
 void frmCorvista::mnuAbout_Click()

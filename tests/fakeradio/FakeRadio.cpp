@@ -295,6 +295,7 @@ FakeRadio::FakeRadio(const Config &config, QObject *parent) : QObject(parent), m
 {
     registerCommands();
     registerFirmwareCommands();
+    registerDiagnosticCommands();
 }
 
 FakeRadio::~FakeRadio() = default;
@@ -458,6 +459,7 @@ void FakeRadio::receive(const QByteArray &bytes)
 void FakeRadio::handleLine(const QString &line, QByteArray &out)
 {
     m_lines << line;
+    stopRssiStream();   // any CR ends the signal-strength reports
     qCDebug(lcFakeRadio) << "<-" << line << (awake() ? "" : "(asleep)");
     if (!awake())
         return;
@@ -465,7 +467,8 @@ void FakeRadio::handleLine(const QString &line, QByteArray &out)
     out += "\r\n";
     if (const std::optional<QString> reply = execute(line))
         out += reply->toLatin1() + "\r\n";
-    out += prompt().toLatin1();
+    if (!rssiStreaming())
+        out += prompt().toLatin1();
 }
 
 std::optional<QString> FakeRadio::execute(const QString &line)

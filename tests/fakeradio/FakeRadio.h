@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,8 @@ class FakeRadio : public QObject
 public:
     // What runs: the application (">"), its bench-test mode ("SETUP>") or only the loader.
     enum class Stage { Normal, Setup, Loader };
+    // A rise per poll that differs from zone to zone, so the bars tell the zones apart.
+    static std::array<std::array<int, 3>, 8> defaultZoneRise();
 
     // The radio's state. Tests set it before or between exchanges; the radio changes it as
     // commands arrive. Setting fields hold the value without the reply's label.
@@ -91,6 +94,12 @@ public:
         bool confirmsProgram = true;
         QString eraseReply = QStringLiteral("FLASH ERASED");
         int verdictDelayMs = 0;
+        // Diagnostics (FakeRadioDiagnostics.cpp): the levels "rssi" reports in turn and how often,
+        // and per zone the TX total, RX total and RX error counts with what each "ZONE DATA" adds.
+        QList<int> rssiLevels = {-85, -87, -84};
+        int rssiIntervalMs = 250;
+        std::array<std::array<int, 3>, 8> zoneCounts{};
+        std::array<std::array<int, 3>, 8> zoneRise = defaultZoneRise();
     };
 
     // What the loader made of the last image it was sent (FakeRadioLoader.cpp).
@@ -171,6 +180,12 @@ private:
     std::shared_ptr<Firmware> m_firmware;
     PtyPort *m_pty = nullptr;
     void registerFirmwareCommands();
+    // Signal-strength reports and zone counters (FakeRadioDiagnostics.cpp).
+    struct Diagnostics;
+    std::shared_ptr<Diagnostics> m_diagnostics;
+    void registerDiagnosticCommands();
+    void stopRssiStream();
+    bool rssiStreaming() const;
     bool imageReceiving() const;
     // Takes image bytes from bytes[from] on; returns where the command line goes on.
     qsizetype receiveImage(const QByteArray &bytes, qsizetype from, QByteArray &out);

@@ -1,0 +1,181 @@
+#include "diagnostics/frmRSSI.h"
+
+#include "common/SharedState.h"
+#include "diagnostics/ZoneChart.h"
+#include "platform/Clock.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+constexpr int ParseMs = 100;
+constexpr int BarMin = 50;    // -120 dBm
+constexpr int BarMax = 120;   // -50 dBm
+constexpr int DbmToBar = 170;
+
+// The value of a report's level field: leading blanks skipped, an optional sign, the digits up
+// to the first character that is not one; no digits read as 0.
+int levelValue(const QString &field)
+{
+    qsizetype i = 0;
+    while (i < field.size() && field[i] == QLatin1Char(' '))
+        ++i;
+    int sign = 1;
+    if (i < field.size() && (field[i] == QLatin1Char('-') || field[i] == QLatin1Char('+'))) {
+        sign = field[i] == QLatin1Char('-') ? -1 : 1;
+        ++i;
+    }
+    int value = 0;
+    for (; i < field.size() && field[i].isDigit() && value < 100000; ++i)
+        value = value * 10 + field[i].digitValue();
+    return sign * value;
+}
+
+// The scale under the bar: each caption centred on its mark, the outer ones kept inside.
+class ScaleRow : public QWidget
+{
+public:
+    ScaleRow(const QList<QLabel *> &labels, QWidget *parent) : QWidget(parent), m_labels(labels)
+    {
+        for (QLabel *label : m_labels)
+            label->setParent(this);
+        setMinimumHeight(fontMetrics().height() + TickLength + 2);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        const int n = int(m_labels.size());
+        for (int k = 0; k < n; ++k) {
+            QLabel *label = m_labels[k];
+            const int w = label->fontMetrics().horizontalAdvance(label->text()) + 4;
+            const int x = std::clamp(markX(k) - w / 2, 0, width() - w);
+            label->setGeometry(x, TickLength + 1, w, fontMetrics().height());
+        }
+    }
+
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        for (int k = 0; k < m_labels.size(); ++k)
+            painter.drawLine(markX(k), 0, markX(k), TickLength);
+    }
+
+private:
+    static constexpr int TickLength = 5;
+
+    int markX(int k) const { return (width() - 1) * k / int(m_labels.size() - 1); }
+
+    QList<QLabel *> m_labels;
+};
+} // namespace
+
+frmRSSI::frmRSSI(CommControl &port, QWidget *parent) : QDialog(parent), m_port(port)
+{
+    buildUi();
+    Form_Load();
+    Clock::startTimer(*Timer1, ParseMs);
+}
+
+frmRSSI::~frmRSSI() = default;
+
+void frmRSSI::buildUi()
+{
+    setWindowTitle(QStringLiteral("RSSI"));
+    setModal(true);
+
+    Text1 = new QLineEdit(QStringLiteral("n/a"), this);
+    Text1->setReadOnly(true);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFixedWidth(Text1->fontMetrics().horizontalAdvance(QStringLiteral("-120 dBm")) + 16);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setRange(BarMin, BarMax);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setMinimumWidth(420);
+
+    const auto mark = [this](int dbm) { return new QLabel(QStringLiteral("%1 dBm").arg(dbm), this); };
+    Label3 = mark(-120);
+    Label8 = mark(-110);
+    Label7 = mark(-100);
+    Label6 = mark(-90);
+    Label1 = mark(-80);
+    Label5 = mark(-70);
+    Label4 = mark(-60);
+    Label2 = mark(-50);
+    auto *scale = new ScaleRow({Label3, Label8, Label7, Label6, Label1, Label5, Label4, Label2}, this);
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setDefault(true);
+    connect(Command1, &QPushButton::clicked, this, &frmRSSI::Command1_Click);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(Text1);
+    top->addStretch();
+    layout->addLayout(top);
+    auto *bar = new QVBoxLayout;
+    bar->setSpacing(0);
+    bar->addWidget(ProgressBar1);
+    bar->addWidget(scale);
+    layout->addLayout(bar);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    layout->addLayout(buttons);
+
+    Timer1 = new QTimer(this);
+    connect(Timer1, &QTimer::timeout, this, &frmRSSI::Timer1_Timer);
+}
+
+void frmRSSI::Form_Load()
+{
+    ProgressBar1->setValue(BarMin);
+    shared().RxBuffer = QStringLiteral(" ");
+    // The radio goes on reporting until it gets a CR.
+    Diagnostics::send(m_port, QStringLiteral("rssi"));
+}
+
+void frmRSSI::Timer1_Timer()
+{
+    QString &rx = shared().RxBuffer;
+    if (!rx.contains(QLatin1String("dBm")) || !rx.contains(QLatin1String("RSSI")))
+        return;
+    // "RSSI" without its blank (a report cut just after the word) has no level yet to cut out.
+    const qsizetype at = rx.indexOf(QLatin1String("RSSI "));
+    if (at < 0)
+        return;
+    Text1->setText(rx.mid(at + 5, 4));
+    rx = QStringLiteral(" ");
+    ProgressBar1->setValue(std::clamp(levelValue(Text1->text()) + DbmToBar, BarMin, BarMax));
+}
+
+void frmRSSI::Command1_Click()
+{
+    close();
+}
+
+void frmRSSI::Form_Unload()
+{
+    Timer1->stop();
+    // A bare CR ends the reports.
+    Diagnostics::send(m_port, QString());
+}
+
+void frmRSSI::done(int result)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    QDialog::done(result);
+}
