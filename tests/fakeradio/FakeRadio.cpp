@@ -296,6 +296,7 @@ FakeRadio::FakeRadio(const Config &config, QObject *parent) : QObject(parent), m
     registerCommands();
     registerFirmwareCommands();
     registerDiagnosticCommands();
+    registerSetupCommands();
 }
 
 FakeRadio::~FakeRadio() = default;

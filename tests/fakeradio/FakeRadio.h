@@ -95,6 +95,11 @@ public:
         QString eraseReply = QStringLiteral("FLASH ERASED");
         int verdictDelayMs = 0;
         // Diagnostics (FakeRadioDiagnostics.cpp): the levels "rssi" reports in turn and how often,
+        // Bench-test (setup) mode: the test frequencies as the reply shows them (7 characters,
+        // MHz) and whether the transmitter is keyed (FakeRadioSetup.cpp).
+        QString rxFrequency = QStringLiteral("915.000");
+        QString txFrequency = QStringLiteral("920.000");
+        bool keyed = false;
         // and per zone the TX total, RX total and RX error counts with what each "ZONE DATA" adds.
         QList<int> rssiLevels = {-85, -87, -84};
         int rssiIntervalMs = 250;
@@ -181,6 +186,7 @@ private:
     PtyPort *m_pty = nullptr;
     void registerFirmwareCommands();
     // Signal-strength reports and zone counters (FakeRadioDiagnostics.cpp).
+    void registerSetupCommands();
     struct Diagnostics;
     std::shared_ptr<Diagnostics> m_diagnostics;
     void registerDiagnosticCommands();
