@@ -94,12 +94,12 @@ public:
         bool confirmsProgram = true;
         QString eraseReply = QStringLiteral("FLASH ERASED");
         int verdictDelayMs = 0;
-        // Diagnostics (FakeRadioDiagnostics.cpp): the levels "rssi" reports in turn and how often,
         // Bench-test (setup) mode: the test frequencies as the reply shows them (7 characters,
         // MHz) and whether the transmitter is keyed (FakeRadioSetup.cpp).
         QString rxFrequency = QStringLiteral("915.000");
         QString txFrequency = QStringLiteral("920.000");
         bool keyed = false;
+        // Diagnostics (FakeRadioDiagnostics.cpp): the levels "rssi" reports in turn and how often,
         // and per zone the TX total, RX total and RX error counts with what each "ZONE DATA" adds.
         QList<int> rssiLevels = {-85, -87, -84};
         int rssiIntervalMs = 250;
@@ -185,8 +185,8 @@ private:
     std::shared_ptr<Firmware> m_firmware;
     PtyPort *m_pty = nullptr;
     void registerFirmwareCommands();
-    // Signal-strength reports and zone counters (FakeRadioDiagnostics.cpp).
     void registerSetupCommands();
+    // Signal-strength reports and zone counters (FakeRadioDiagnostics.cpp).
     struct Diagnostics;
     std::shared_ptr<Diagnostics> m_diagnostics;
     void registerDiagnosticCommands();
