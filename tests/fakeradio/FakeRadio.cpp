@@ -461,6 +461,8 @@ void FakeRadio::handleLine(const QString &line, QByteArray &out)
 {
     m_lines << line;
     stopRssiStream();   // any CR ends the signal-strength reports
+    if (!m_config.hangsAt.isEmpty() && line.compare(m_config.hangsAt, Qt::CaseInsensitive) == 0)
+        m_config.silentBursts = -1;
     qCDebug(lcFakeRadio) << "<-" << line << (awake() ? "" : "(asleep)");
     if (!awake())
         return;

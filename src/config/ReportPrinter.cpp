@@ -1,0 +1,57 @@
+#include "config/ReportPrinter.h"
+
+#include "config/ConfigReport.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QPrinter>
+
+Q_LOGGING_CATEGORY(lcReportPrinter, "wavecrest.config", QtWarningMsg)
+
+namespace ReportPrinter {
+
+bool printText(QPrinter &printer, const QString &text)
+{
+    // A plain text file printed the way a text editor prints it: a margin all round.
+    printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        qCWarning(lcReportPrinter) << "printer could not be started" << printer.printerName() << printer.outputFileName();
+        return false;
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(10);
+    painter.setFont(font);
+    const QFontMetrics metrics(font, painter.device());
+    const QRect area = painter.viewport();
+    const int lineHeight = qMax(1, metrics.lineSpacing());
+    const int charWidth = qMax(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    const QList<QStringList> pages =
+        ConfigReport::printPages(ConfigReport::splitLines(text), area.height() / lineHeight, area.width() / charWidth);
+    for (qsizetype page = 0; page < pages.size(); ++page) {
+        if (page > 0)
+            printer.newPage();
+        int y = metrics.ascent();
+        for (const QString &line : pages[page]) {
+            painter.drawText(0, y, line);
+            y += lineHeight;
+        }
+    }
+    return painter.end();
+}
+
+bool printFile(QPrinter &printer, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcReportPrinter) << "report file could not be read" << path << file.errorString();
+        return false;
+    }
+    return printText(printer, QString::fromLatin1(file.readAll()));
+}
+
+} // namespace ReportPrinter

@@ -1,0 +1,16 @@
+// Prints a configuration report file on the printer the user chose: the file's text in a
+// fixed-width font, line for line, with a new page whenever one is full.
+#pragma once
+
+#include <QString>
+
+class QPrinter;
+
+namespace ReportPrinter {
+
+// False when the printer could not be started (nothing printed).
+bool printText(QPrinter &printer, const QString &text);
+// The file is read as Latin-1, as the writer wrote it. False when it cannot be read or printed.
+bool printFile(QPrinter &printer, const QString &path);
+
+} // namespace ReportPrinter
