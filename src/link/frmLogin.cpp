@@ -61,6 +61,7 @@ frmLogin::frmLogin(frmCorvista &main, QWidget *parent) : QDialog(parent ? parent
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));   // "*"
     Label->setBuddy(txtPassword);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

@@ -46,6 +46,7 @@ frmSetPass::frmSetPass(frmCorvista &main) : QWidget(&main, Qt::Dialog), m_main(m
     Pass2->setObjectName(QStringLiteral("Pass2"));
     for (QLineEdit *box : {Pass1, Pass2}) {
         box->setEchoMode(QLineEdit::Password);
+        box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));   // "*"
         box->setMaxLength(4);
         box->setMaximumWidth(120);
     }
