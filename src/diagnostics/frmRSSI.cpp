@@ -38,27 +38,30 @@ int levelValue(const QString &field)
     return sign * value;
 }
 
-// The scale under the bar: each caption centred on its mark, the outer ones kept inside.
+// The scale under the bar: each caption centred on its mark. The marks lie inset by half the
+// widest caption, and the bar above is inset as much, so the outer captions fit under its ends.
 class ScaleRow : public QWidget
 {
 public:
     ScaleRow(const QList<QLabel *> &labels, QWidget *parent) : QWidget(parent), m_labels(labels)
     {
-        for (QLabel *label : m_labels)
+        for (QLabel *label : m_labels) {
             label->setParent(this);
+            m_widest = std::max(m_widest, label->fontMetrics().horizontalAdvance(label->text()) + 8);
+        }
         setMinimumHeight(fontMetrics().height() + TickLength + 2);
+        setMinimumWidth(m_widest * int(m_labels.size()));
     }
+
+    int inset() const { return m_widest / 2; }
 
 protected:
     void resizeEvent(QResizeEvent *) override
     {
-        const int n = int(m_labels.size());
-        for (int k = 0; k < n; ++k) {
-            QLabel *label = m_labels[k];
-            const int w = label->fontMetrics().horizontalAdvance(label->text()) + 4;
-            const int x = std::clamp(markX(k) - w / 2, 0, width() - w);
-            label->setGeometry(x, TickLength + 1, w, fontMetrics().height());
-        }
+        for (int k = 0; k < m_labels.size(); ++k)
+            m_labels[k]->setGeometry(markX(k) - m_widest / 2, TickLength + 1, m_widest, fontMetrics().height());
+        for (QLabel *label : m_labels)
+            label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
 
     void paintEvent(QPaintEvent *) override
@@ -72,9 +75,10 @@ protected:
 private:
     static constexpr int TickLength = 5;
 
-    int markX(int k) const { return (width() - 1) * k / int(m_labels.size() - 1); }
+    int markX(int k) const { return inset() + (width() - 1 - 2 * inset()) * k / int(m_labels.size() - 1); }
 
     QList<QLabel *> m_labels;
+    int m_widest = 0;
 };
 } // namespace
 
@@ -100,7 +104,6 @@ void frmRSSI::buildUi()
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setRange(BarMin, BarMax);
     ProgressBar1->setTextVisible(false);
-    ProgressBar1->setMinimumWidth(420);
 
     const auto mark = [this](int dbm) { return new QLabel(QStringLiteral("%1 dBm").arg(dbm), this); };
     Label3 = mark(-120);
@@ -125,7 +128,10 @@ void frmRSSI::buildUi()
     layout->addLayout(top);
     auto *bar = new QVBoxLayout;
     bar->setSpacing(0);
-    bar->addWidget(ProgressBar1);
+    auto *barRow = new QHBoxLayout;
+    barRow->setContentsMargins(scale->inset(), 0, scale->inset(), 0);
+    barRow->addWidget(ProgressBar1);
+    bar->addLayout(barRow);
     bar->addWidget(scale);
     layout->addLayout(bar);
     auto *buttons = new QHBoxLayout;
@@ -161,7 +167,7 @@ void frmRSSI::Timer1_Timer()
 
 void frmRSSI::Command1_Click()
 {
-    close();
+    reject();
 }
 
 void frmRSSI::Form_Unload()

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -69,24 +70,36 @@ void frmZoneData::buildUi()
         frameZone[i] = new QGroupBox(ZoneWindow::caption(i + 1), this);
         auto *box = new QVBoxLayout(frameZone[i]);
         box->setContentsMargins(4, 6, 4, 4);
-        m_chart[i] = new ZoneChart(ticks, {TxColour, RxColour, ErrorColour}, 2, frameZone[i]);
-        box->addWidget(m_chart[i]);
+        m_chart[i] = new ZoneChart(ticks, {TxColour, RxColour, ErrorColour}, 0, frameZone[i]);
+        box->addWidget(m_chart[i], 1);
         for (int k = 0; k < ScaleTicks; ++k)
             labelZone[ScaleTicks * i + k] = m_chart[i]->tick(k);
         zoneTXBar[i] = m_chart[i]->bar(0);
         zoneRXBar[i] = m_chart[i]->bar(1);
         zoneErrorsBar[i] = m_chart[i]->bar(2);
-        zoneTXCount[i] = m_chart[i]->footer(0, 0);
-        zoneRXCount[i] = m_chart[i]->footer(1, 0);
-        zoneErrorsCount[i] = m_chart[i]->footer(2, 0);
-        lblTx[i] = m_chart[i]->footer(0, 1);
-        lblZoneRx[i] = m_chart[i]->footer(1, 1);
-        lblZoneErrors[i] = m_chart[i]->footer(2, 1);
-        for (QLabel *count : {zoneTXCount[i], zoneRXCount[i], zoneErrorsCount[i]})
-            count->setText(QStringLiteral("0"));
-        lblTx[i]->setText(QStringLiteral("Tx."));
-        lblZoneRx[i]->setText(QStringLiteral("Rx."));
-        lblZoneErrors[i]->setText(QStringLiteral("Errors"));
+
+        // Under the bars, one line per bar in the bar's colour: its caption and its count.
+        auto *legend = new QGridLayout;
+        legend->setContentsMargins(2, 0, 2, 0);
+        legend->setVerticalSpacing(0);
+        box->addLayout(legend);
+        const struct { QLabel **caption; QLabel **count; const char *text; QColor colour; } rows[] = {
+            {&lblTx[i], &zoneTXCount[i], "Tx.", TxColour},
+            {&lblZoneRx[i], &zoneRXCount[i], "Rx.", RxColour},
+            {&lblZoneErrors[i], &zoneErrorsCount[i], "Errors", ErrorColour},
+        };
+        for (int r = 0; r < 3; ++r) {
+            *rows[r].caption = new QLabel(QString::fromLatin1(rows[r].text), frameZone[i]);
+            *rows[r].count = new QLabel(QStringLiteral("0"), frameZone[i]);
+            (*rows[r].count)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            for (QLabel *label : {*rows[r].caption, *rows[r].count}) {
+                QPalette palette = label->palette();
+                palette.setColor(QPalette::WindowText, rows[r].colour.darker(120));
+                label->setPalette(palette);
+            }
+            legend->addWidget(*rows[r].caption, r, 0);
+            legend->addWidget(*rows[r].count, r, 1);
+        }
         zones->addWidget(frameZone[i]);
     }
 
@@ -94,7 +107,7 @@ void frmZoneData::buildUi()
     resetTimer = new QTimer(this);
     connect(pollTimer, &QTimer::timeout, this, &frmZoneData::pollTimer_Timer);
     connect(resetTimer, &QTimer::timeout, this, &frmZoneData::resetTimer_Timer);
-    resize(1040, 420);
+    resize(1040, 470);
 }
 
 void frmZoneData::Form_Load()
