@@ -97,6 +97,21 @@ QString terminalAfter(const QString &word, int dots)
     return QStringLiteral("\r\n").repeated(5) + word + QString(dots, QLatin1Char('.'));
 }
 
+bool pdfTextAvailable()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+// The PDF's text as poppler's pdftotext reads it, the layout kept.
+QString pdfText(const QString &pdf)
+{
+    QProcess extract;
+    extract.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    extract.waitForFinished(10000);
+    return QString::fromUtf8(extract.readAllStandardOutput());
+}
+
 double cpuSeconds()
 {
     timespec ts{};
@@ -647,13 +662,9 @@ private slots:
         const QByteArray bytes = readFile(pdf);
         QVERIFY(bytes.startsWith("%PDF"));
 
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
+        if (!pdfTextAvailable())
             QSKIP("pdftotext is not installed: the PDF's text is not checked.");
-        QProcess extract;
-        extract.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(extract.waitForFinished(10000));
-        const QString text = QString::fromUtf8(extract.readAllStandardOutput()).simplified();
+        const QString text = pdfText(pdf).simplified();
         const QStringList report = fileLines(AppPaths::inProgramFolder(QStringLiteral("Temp/00123456.txt")));
         QCOMPARE(report.size(), 40);
         for (const QString &line : report)
@@ -675,14 +686,10 @@ private slots:
         const int pages = int(QString::fromLatin1(readFile(pdf)).count(pageObject));
         QVERIFY2(pages >= 3 && pages <= 5, qPrintable(QString::number(pages)));
 
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
+        if (!pdfTextAvailable())
             QSKIP("pdftotext is not installed: the PDF's text is not checked.");
-        QProcess extract;
-        extract.start(pdftotext, {pdf, QStringLiteral("-")});
-        QVERIFY(extract.waitForFinished(10000));
         // Each page but the first starts with a form feed.
-        QStringList text = QString::fromUtf8(extract.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QStringList text = pdfText(pdf).split(QLatin1Char('\n'));
         for (QString &line : text)
             line = line.trimmed();
         for (const QString &line : lines)
