@@ -6,6 +6,9 @@
 #include <QString>
 
 class CommControl;
+class QHBoxLayout;
+class QPushButton;
+class QRadioButton;
 
 // Writes text and one CR when the port is open; with the port closed nothing goes out and the
 // user's choice is lost. A serial control error shows the standard message.
@@ -25,6 +28,15 @@ protected:
     explicit OptionDialogBase(CommControl &port, QWidget *parent = nullptr);
     // The pause between two commands of one choice, so the radio has done with the first.
     static void pauseBetweenCommands();
+
+    // The "<setting> Enabled" (index 0) and "<setting> Disabled" pair.
+    void makeOnOffOptions(QRadioButton *(&OnOption)[2], const QString &setting);
+    // Selects Enabled when the box text holds "ON" in capitals (the reply ends "(ON)" or "(OFF)").
+    static void selectOnOff(QRadioButton *const (&OnOption)[2], const QString &boxText);
+    // "<keyword> on" or "<keyword> off", as selected.
+    void sendOnOff(const QString &keyword, QRadioButton *const (&OnOption)[2]);
+    // "Program Settings" and "Cancel" at the right of a row.
+    QHBoxLayout *makeProgramButtons(QPushButton *&OKButton, QPushButton *&CancelButton);
 
     CommControl &m_port;
 

@@ -19,11 +19,7 @@ frmDLINKOptions::frmDLINKOptions(CommControl &port, const QString &DLINKText, QW
     setWindowTitle(QStringLiteral("Diagnostic Link Options"));
 
     InfoLabel = new QLabel(this);
-    OnOption[0] = new QRadioButton(QStringLiteral("Diagnostic Link Enabled"), this);
-    OnOption[1] = new QRadioButton(QStringLiteral("Diagnostic Link Disabled"), this);
-    auto *onGroup = new QButtonGroup(this);
-    onGroup->addButton(OnOption[0]);
-    onGroup->addButton(OnOption[1]);
+    makeOnOffOptions(OnOption, QStringLiteral("Diagnostic Link"));
 
     BaudFrame = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto *rateGrid = new QGridLayout(BaudFrame);
@@ -34,9 +30,7 @@ frmDLINKOptions::frmDLINKOptions(CommControl &port, const QString &DLINKText, QW
         rateGrid->addWidget(BaudRate[i], i % 4, i / 4);
     }
 
-    OKButton = new QPushButton(QStringLiteral("Program Settings"), this);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    OKButton->setDefault(true);
+    QHBoxLayout *buttons = makeProgramButtons(OKButton, CancelButton);
     connect(OKButton, &QPushButton::clicked, this, &frmDLINKOptions::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmDLINKOptions::CancelButton_Click);
 
@@ -47,10 +41,6 @@ frmDLINKOptions::frmDLINKOptions(CommControl &port, const QString &DLINKText, QW
     auto *middle = new QHBoxLayout;
     middle->addLayout(options);
     middle->addWidget(BaudFrame);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(InfoLabel);
     layout->addLayout(middle);
@@ -63,8 +53,7 @@ void frmDLINKOptions::Form_Load(const QString &DLINKText)
 {
     InfoLabel->setText(QStringLiteral("Select the baud rate for the diagnostic link,\n"
                                       "and select if the diagnostic link should be enabled."));
-    // The reply ends in "(ON)" or "(OFF)"; the dialogs compare exactly, so "on" is not "ON".
-    OnOption[DLINKText.contains(QStringLiteral("ON")) ? 0 : 1]->setChecked(true);
+    selectOnOff(OnOption, DLINKText);
     for (int i = 0; i < RateCount; ++i) {
         if (DLINKText.contains(QLatin1String(Rates[i]))) {
             BaudRate[i]->setChecked(true);
@@ -75,8 +64,7 @@ void frmDLINKOptions::Form_Load(const QString &DLINKText)
 
 void frmDLINKOptions::OKButton_Click()
 {
-    sendOptionCommand(m_port, QStringLiteral("dlink") + (OnOption[0]->isChecked() ? QStringLiteral(" on")
-                                                                                   : QStringLiteral(" off")));
+    sendOnOff(QStringLiteral("dlink"), OnOption);
     pauseBetweenCommands();
     for (int i = 0; i < RateCount; ++i) {
         if (BaudRate[i]->isChecked()) {

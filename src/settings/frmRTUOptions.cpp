@@ -2,7 +2,6 @@
 
 #include "platform/Dialogs.h"
 
-#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,19 +27,13 @@ frmRTUOptions::frmRTUOptions(CommControl &port, const QString &SoftRTUText, QWid
     setWindowTitle(QStringLiteral("Software RTU Options"));
 
     InfoLabel = new QLabel(this);
-    OnOption[0] = new QRadioButton(QStringLiteral("Software RTU Enabled"), this);
-    OnOption[1] = new QRadioButton(QStringLiteral("Software RTU Disabled"), this);
-    auto *onGroup = new QButtonGroup(this);
-    onGroup->addButton(OnOption[0]);
-    onGroup->addButton(OnOption[1]);
+    makeOnOffOptions(OnOption, QStringLiteral("Software RTU"));
     Label = new QLabel(QStringLiteral("Enter the RTU ID (0 - 80):"), this);
     RTUID = new QLineEdit(this);
     RTUID->setFixedWidth(RTUID->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     Label->setBuddy(RTUID);
 
-    OKButton = new QPushButton(QStringLiteral("Program Settings"), this);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    OKButton->setDefault(true);
+    QHBoxLayout *buttons = makeProgramButtons(OKButton, CancelButton);
     connect(OKButton, &QPushButton::clicked, this, &frmRTUOptions::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmRTUOptions::CancelButton_Click);
 
@@ -48,10 +41,6 @@ frmRTUOptions::frmRTUOptions(CommControl &port, const QString &SoftRTUText, QWid
     idRow->addWidget(Label);
     idRow->addWidget(RTUID);
     idRow->addStretch();
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(InfoLabel);
     layout->addWidget(OnOption[0]);
@@ -68,8 +57,7 @@ void frmRTUOptions::Form_Load(const QString &SoftRTUText)
                                       "and what RTU id should be used."));
     Label->setVisible(true);
     RTUID->setVisible(true);
-    // The reply ends in "(ON)" or "(OFF)"; the dialogs compare exactly, so "on" is not "ON".
-    OnOption[SoftRTUText.contains(QStringLiteral("ON")) ? 0 : 1]->setChecked(true);
+    selectOnOff(OnOption, SoftRTUText);
     QString id = SoftRTUText.mid(IdStart, IdWidth);
     // A one-digit id is followed by the blank before "(ON)".
     if (id.contains(QLatin1Char(' ')))
@@ -94,8 +82,7 @@ bool frmRTUOptions::RTUIDAccepted(const QString &typed)
 
 void frmRTUOptions::OKButton_Click()
 {
-    sendOptionCommand(m_port, QStringLiteral("rtu") + (OnOption[0]->isChecked() ? QStringLiteral(" on")
-                                                                                 : QStringLiteral(" off")));
+    sendOnOff(QStringLiteral("rtu"), OnOption);
     pauseBetweenCommands();
     const QString typed = RTUID->text();
     if (RTUIDAccepted(typed))

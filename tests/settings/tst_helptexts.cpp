@@ -4,12 +4,12 @@
 #include "common/SharedState.h"
 #include "platform/Clock.h"
 #include "settings/RadioSettingCatalogue.h"
+#include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 #include "support/TestEnv.h"
 
 #include <QTabBar>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -168,12 +168,7 @@ private slots:
         w.reset();
         env.reset();
         RIG(rig, 0.02);
-        frmCorvista &main = rig.openWindow();
-        main.ConnectRadio();
-        main.Timer1->stop();
-        Clock::pumpFor(200);
-        rig.radio().clearLog();
-        rig.dialogs().clear();
+        frmCorvista &main = connectQuietly(rig);
 
         if (!shared().AdvancedView)
             main.ButtonAdv_Click();

@@ -9,6 +9,7 @@
 #include "settings/frmDTYPEOptions.h"
 #include "settings/frmRTUOptions.h"
 #include "settings/frmXMAP.h"
+#include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
 #include <QApplication>
@@ -23,27 +24,6 @@
 #include <memory>
 
 namespace {
-
-// A radio that takes every write, so the tests see its settings change.
-FakeRadio::Config openRadio()
-{
-    FakeRadio::Config c;
-    c.password.clear();
-    return c;
-}
-
-// Connected, with the main timer stopped so no read-out or keep-alive meets the dialog's lines.
-frmCorvista &connectQuietly(RadioRig &rig)
-{
-    frmCorvista &w = rig.openWindow();
-    w.ConnectRadio();
-    w.Timer1->stop();
-    Clock::pumpFor(200);
-    shared().RefreshRequested = false;
-    rig.radio().clearLog();
-    rig.dialogs().clear();
-    return w;
-}
 
 // Acts on the modal dialog T as soon as its opener shows it; the opener's click returns once the
 // dialog has closed. A dialog the action leaves open is cancelled a few seconds later. The watch
@@ -160,7 +140,7 @@ private slots:
         QFETCH(int, chooseRate);
         QFETCH(QString, close);
         QFETCH(QStringList, sent);
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.Pages.box(QStringLiteral("DLINK"))->setText(boxText);
 
@@ -186,7 +166,7 @@ private slots:
 
     void diagnosticLinkReachesTheRadio()
     {
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.Pages.box(QStringLiteral("DLINK"))->setText(QStringLiteral("DLINK 19200 (OFF)"));
         const auto watch = whenShown<frmDLINKOptions>([](frmDLINKOptions &d) {
@@ -217,7 +197,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, sent);
         QFETCH(QString, radioHolds);
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         const auto watch = whenShown<frmDTYPEOptions>([&](frmDTYPEOptions &d) {
             if (button == QLatin1String("node"))
@@ -290,7 +270,7 @@ private slots:
         QFETCH(QString, close);
         QFETCH(QStringList, sent);
         QFETCH(bool, refused);
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.Pages.box(QStringLiteral("SoftRTU"))->setText(boxText);
 
@@ -331,7 +311,7 @@ private slots:
     void closedPortSendsNothing()
     {
         QFETCH(QString, box);
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.Pages.box(QStringLiteral("DLINK"))->setText(QStringLiteral("DLINK 19200 (ON)"));
         w.Pages.box(QStringLiteral("SoftRTU"))->setText(QStringLiteral("RTU 5 (ON)"));
@@ -412,7 +392,7 @@ private slots:
         QFETCH(QString, radioMap);
         QFETCH(bool, checkAllFirst);
         QFETCH(QList<int>, ticked);
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         rig.radio().config().xmap = radioMap;
 
@@ -453,7 +433,7 @@ private slots:
         QFETCH(QString, radioMap);
         QFETCH(QString, action);
         QFETCH(QString, sent);
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         rig.radio().config().xmap = radioMap;
 
@@ -475,7 +455,7 @@ private slots:
 
     void extensionMapWithoutReply()
     {
-        FakeRadio::Config config = openRadio();
+        FakeRadio::Config config = writableRadio();
         config.hangsAt = QStringLiteral("xmap");
         RIG(rig, 0.02, config);
         frmCorvista &w = connectQuietly(rig);
@@ -497,7 +477,7 @@ private slots:
 
     void extensionMapWithPortClosed()
     {
-        RIG(rig, 0.02, openRadio());
+        RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
 
         // Closed before the click: nothing is read and no editor opens.
