@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
+#include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
 #include <QAction>
@@ -34,16 +35,10 @@ FakeRadio::Config radioLoggedIn(bool loggedIn)
 
 // Connects and leaves the wire quiet: no read-out or keep-alive meets the exchange, the network
 // address box shows what a read-out would, the radio's log and the dialogs are empty.
-frmCorvista &connectQuietly(RadioRig &rig)
+frmCorvista &connectForLogin(RadioRig &rig)
 {
-    frmCorvista &w = rig.openWindow();
-    w.ConnectRadio();
-    w.Timer1->stop();
-    Clock::pumpFor(200);
-    shared().RefreshRequested = false;
+    frmCorvista &w = connectQuietly(rig);
     w.Pages.box(QStringLiteral("NetworkAddress"))->setText(kNetworkAddress);
-    rig.radio().clearLog();
-    rig.dialogs().clear();
     return w;
 }
 
@@ -150,7 +145,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
         RIG(rig, 0.02, radioLoggedIn(false));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         QString caption, info, selected;
         int maxLength = 0;
         bool noneVisible = true;
@@ -197,7 +192,7 @@ private slots:
     void silentRadioRefusesThePasswordAfterThreeSeconds()
     {
         RIG(rig, 0.02, radioLoggedIn(false));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         double waited = 0;
         QString selected;
         LoginScript script([&](frmLogin &login) {
@@ -239,7 +234,7 @@ private slots:
         FakeRadio::Config config = radioLoggedIn(true);
         config.encryptionCode = typed.isEmpty() ? QStringLiteral("42") : QStringLiteral("NONE");
         RIG(rig, 0.02, config);
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         w.showLoggedIn(true);
         QString caption, label, info;
         int maxLength = 0;
@@ -292,7 +287,7 @@ private slots:
     void codeMenuWhenNotLoggedInShowsTheErrorOnly()
     {
         RIG(rig, 0.02, radioLoggedIn(false));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         w.txtTerm->setText(QStringLiteral("earlier text"));
         LoginScript script([](frmLogin &login) { login.cmdCancel->click(); });
 
@@ -324,7 +319,7 @@ private slots:
     {
         QFETCH(QString, way);
         RIG(rig, 0.02, radioLoggedIn(false));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         bool closed = false;
         LoginScript script([&](frmLogin &login) {
             if (way == QLatin1String("cancel")) {
@@ -393,7 +388,7 @@ private slots:
     void logoutSendsPassNoneAndShowsLoggedOut()
     {
         RIG(rig, 0.02, radioLoggedIn(true));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         w.showLoggedIn(true);
         w.tbrToolBar_ButtonClick(QStringLiteral("Logout"));
         QVERIFY(radioGot(rig, QStringLiteral("PASS NONE")));
@@ -407,7 +402,7 @@ private slots:
     void menuItemsRunTheirHandlers()
     {
         RIG(rig, 0.02, radioLoggedIn(true));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         LoginScript script([](frmLogin &login) { login.cmdCancel->click(); });
         w.mnuAccessCode->trigger();
         QVERIFY(script.shown);
@@ -429,7 +424,7 @@ private slots:
     {
         QFETCH(bool, passEnabled);
         RIG(rig, 0.02, radioLoggedIn(true));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         shared().PassEnabledPref = passEnabled;
         frmSetPass *window = openSetPass(w);
         QVERIFY(window);
@@ -492,7 +487,7 @@ private slots:
         QFETCH(QString, storedAfter);
         QFETCH(QString, radioPassword);
         RIG(rig, 0.02, radioLoggedIn(loggedIn));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         w.showLoggedIn(false);
         w.txtTerm->setText(QString());
         shared().PassEnabledPref = false;
@@ -539,7 +534,7 @@ private slots:
     {
         QFETCH(bool, loggedIn);
         RIG(rig, 0.02, radioLoggedIn(loggedIn));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         w.showLoggedIn(loggedIn);
         SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
                     QStringLiteral("True"));
@@ -578,7 +573,7 @@ private slots:
     void passwordWindowAfterTheLinkWentDown()
     {
         RIG(rig, 0.02, radioLoggedIn(true));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         frmSetPass *window = openSetPass(w);
         w.DisconnectRadio();
         rig.dialogs().clear();
@@ -603,7 +598,7 @@ private slots:
         if (folder.isEmpty())
             QSKIP("WAVECREST_GRAB_DIR is not set.");
         RIG(rig, 0.02, radioLoggedIn(true));
-        frmCorvista &w = connectQuietly(rig);
+        frmCorvista &w = connectForLogin(rig);
         LoginScript script([&](frmLogin &login) {
             type(login, QStringLiteral("12"));
             QVERIFY(login.grab().save(folder + QStringLiteral("/frmLogin_password.png")));

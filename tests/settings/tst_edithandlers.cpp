@@ -5,6 +5,7 @@
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
+#include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
 #include <QTest>
@@ -27,18 +28,6 @@ FakeRadio::Config openRadio()
 
 // Connects and leaves the wire quiet for the edit: the main timer stopped (no read-out or
 // keep-alive meets it), the connect's last prompts received, the radio's log and the dialogs empty.
-frmCorvista &connectQuietly(RadioRig &rig)
-{
-    frmCorvista &w = rig.openWindow();
-    w.ConnectRadio();
-    w.Timer1->stop();
-    Clock::pumpFor(200);
-    shared().RefreshRequested = false;
-    rig.radio().clearLog();
-    rig.dialogs().clear();
-    return w;
-}
-
 void setBox(frmCorvista &w, const QString &name, const QString &text)
 {
     w.Pages.box(name)->setText(text);

@@ -6,6 +6,7 @@
 #include "common/SharedState.h"
 #include "platform/Clock.h"
 #include "settings/frmSetup.h"
+#include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
 #include <QPushButton>
@@ -22,18 +23,6 @@ FakeRadio::Config loggedIn()
 }
 
 // Connects and leaves the wire quiet: no read-out or keep-alive meets the exchanges under test.
-frmCorvista &connectQuietly(RadioRig &rig)
-{
-    frmCorvista &w = rig.openWindow();
-    w.ConnectRadio();
-    w.Timer1->stop();
-    Clock::pumpFor(200);
-    shared().RefreshRequested = false;
-    rig.radio().clearLog();
-    rig.dialogs().clear();
-    return w;
-}
-
 // Answers Yes to the warning and enters the mode; the window is then loaded and shown.
 frmSetup &enterSetupMode(RadioRig &rig, frmCorvista &w)
 {
