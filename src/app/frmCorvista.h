@@ -213,6 +213,16 @@ public:
     // ---- diagnostics windows (diagnostics/) ----
     // [diagnostics: declarations go here]
 
+    // ---- configuration loader and line sender, presets (config/ConfigLoader.cpp, config/Presets.cpp) ----
+    // Reads a configuration file into ConfigLines; with newRadio the path becomes NewRadio.txt's.
+    bool LoadConfigurationFile(QString &fileName, bool newRadio);
+    // Sends ConfigLines line by line; with unitPrompt a "UNIT" line may be changed first.
+    void SendConfigurationLines(bool unitPrompt);
+    // [loader and presets: declarations go here]
+
+    // ---- quick setup of a new radio (config/QuickSetup.cpp) ----
+    // [quick setup: declarations go here]
+
     // ---- firmware upgrade (firmware/FirmwareUpgrade.cpp) ----
     // The menu item "&Radio Firmware Upgrade..." and the toolbar button "TransmitTextFile".
     void mnuSendText_Click();
