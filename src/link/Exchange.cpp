@@ -47,6 +47,17 @@ bool replyWait(const QStringList &expected, double seconds, CompareMode mode)
     return Clock::waitFor(allThere, qint64(seconds * 1000.0));
 }
 
+bool replyWaitAny(const QStringList &anyOf, double seconds, CompareMode mode)
+{
+    auto oneThere = [&] {
+        for (const QString &text : anyOf)
+            if (contains(shared().RxBuffer, text, mode))
+                return true;
+        return false;
+    };
+    return Clock::waitFor(oneThere, qint64(seconds * 1000.0));
+}
+
 bool sendAndWait(CommControl &port, const QString &command, const QStringList &expected, double seconds,
                  CompareMode mode)
 {

@@ -58,6 +58,9 @@ void sendRaw(CommControl &port, const QByteArray &bytes);
 // Returns true when all were found. RxBuffer is reset by the sender before it writes.
 bool replyWait(const QStringList &expected, double seconds, CompareMode mode);
 
+// Waits, handling events, until any one of the texts is in RxBuffer or the deadline passes.
+bool replyWaitAny(const QStringList &anyOf, double seconds, CompareMode mode);
+
 // Resets RxBuffer to one blank, sends the command and waits for the expected texts.
 bool sendAndWait(CommControl &port, const QString &command, const QStringList &expected, double seconds,
                  CompareMode mode);

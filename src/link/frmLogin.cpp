@@ -145,12 +145,7 @@ void frmLogin::cmdOK_Click()
         s.RxBuffer = QStringLiteral(" ");
         Exchange::commandLine(port, s.LoginMode + QLatin1Char(' ') + txtPassword->text());
         // Either answer ends the wait; the two never stand in one reply.
-        Clock::waitFor(
-            [&] {
-                return Exchange::contains(s.RxBuffer, verdict.accepted, CompareMode::Exact)
-                    || Exchange::contains(s.RxBuffer, verdict.refused, CompareMode::Exact);
-            },
-            3000);
+        Exchange::replyWaitAny({verdict.accepted, verdict.refused}, 3, CompareMode::Exact);
         if (Exchange::contains(s.RxBuffer, verdict.accepted, CompareMode::Exact)) {
             m_main.txtTerm->setText(verdict.acceptedText);
             Exchange::commandLine(port, QString());

@@ -144,6 +144,17 @@ void frmSetup::unload()
 
 void frmSetup::closeEvent(QCloseEvent *event)
 {
+    // Closed by its close box while the transmitter is keyed, the window would leave the radio
+    // transmitting, and the next opening takes it to be off: de-key it first.
+    if (DKey->isEnabled() && m_main.MSComm1->portOpen()) {
+        try {
+            Exchange::commandLine(*m_main.MSComm1, QStringLiteral("DKEY"));
+        } catch (const CommError &e) {
+            handleCommError(e.number(), "closeEvent");
+        }
+        DKey->setEnabled(false);
+        Key->setEnabled(true);
+    }
     if (m_loaded)
         Form_Unload();
     event->accept();

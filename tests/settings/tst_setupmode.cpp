@@ -348,6 +348,21 @@ private slots:
         QVERIFY(w.m_frmSetup->Key->isEnabled());
     }
 
+    void closingWhileKeyedDeKeysTheTransmitter()
+    {
+        RIG(rig, 0.02, loggedIn());
+        frmCorvista &w = connectQuietly(rig);
+        frmSetup &f = enterSetupMode(rig, w);
+        f.Key->click();
+        QVERIFY(linesAfterPump(rig).contains(QStringLiteral("KEY")));
+        QVERIFY(rig.radio().config().keyed);
+        rig.radio().clearLog();
+        f.close();
+        QCOMPARE(linesAfterPump(rig), QStringList{QStringLiteral("DKEY")});
+        QVERIFY(!rig.radio().config().keyed);
+        QCOMPARE(rig.radio().config().stage, FakeRadio::Stage::Setup);
+    }
+
     void closedPortSendsNothing()
     {
         RIG(rig, 0.02, loggedIn());
