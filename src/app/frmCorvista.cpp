@@ -202,6 +202,7 @@ void frmCorvista::buildUi()
     connectReportButtons();
     connectSettingEdits();
     connectHelpLabels();
+    connectLoaderAndPresets();
 }
 
 QWidget *frmCorvista::buildTasksView()
@@ -279,7 +280,6 @@ QWidget *frmCorvista::buildTasksView()
     preset->setRowStretch(4, 1);
     grid->addWidget(frPreset, 3);
 
-    connect(cmdReadRadio, &QPushButton::clicked, this, &frmCorvista::ButtonRefresh_Click);
     return quick;
 }
 
@@ -481,19 +481,6 @@ void frmCorvista::Form_Load()
     } catch (const RuntimeError &) {
         // Any other failure: start-up goes on as far as it got.
     }
-}
-
-void frmCorvista::LoadPresetButtons()
-{
-    shared().IniFilePath = AppPaths::inProgramFolder(QStringLiteral("KarvelWCQXConfig.ini"));
-}
-
-void frmCorvista::UpdateSaveToPresetButton()
-{
-    bool anyFree = false;
-    for (QPushButton *b : cmdPre)
-        anyFree = anyFree || b->property("Tag").toString().compare(QLatin1String("EMPTY"), Qt::CaseInsensitive) == 0;
-    cmdSaveToPreset->setEnabled(anyFree);
 }
 
 void frmCorvista::ClearTempFolder()

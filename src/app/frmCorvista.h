@@ -218,6 +218,26 @@ public:
     bool LoadConfigurationFile(QString &fileName, bool newRadio);
     // Sends ConfigLines line by line; with unitPrompt a "UNIT" line may be changed first.
     void SendConfigurationLines(bool unitPrompt);
+    // True when the last SendConfigurationLines stopped early (port time-out or a failed write):
+    // what was to follow it is then not sent either.
+    bool ConfigSendAborted = false;
+    // "PROGRAM RADIO FROM FILE": asks for a file, then sends NewRadio.txt and the file.
+    void RestoreConfiguration();
+    void cmdProgramFromFile_Click();
+    void cmdReadRadio_Click();
+    // Left button (1) programs the radio from the preset, right button (2) opens mnuPreset.
+    void cmdPre_MouseUp(int index, int button);
+    void cmdSaveToPreset_Click();
+    void mnuPresetView_Click();
+    void mnuPresetDelete_Click();
+    void mnuPresetRename_Click();
+    void mnuPresetEditDesc_Click();
+    // Wires the file and preset buttons and the preset menu (once, from buildUi).
+    void connectLoaderAndPresets();
+    // Presets/Preset<slot>.txt beside the program, slot 1 to 6.
+    static QString presetPath(int slot);
+    // NewRadio.txt (when present) and then the file, on a quiet terminal showing word.
+    void programFromConfigurationFile(const QString &fileName, const QString &word);
     // [loader and presets: declarations go here]
 
     // ---- quick setup of a new radio (config/QuickSetup.cpp) ----

@@ -1,0 +1,21 @@
+// Reading and writing the configuration and preset text files: Latin-1, CR LF line ends.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace ConfigFiles {
+
+// The file's lines without their line ends (CR LF, LF or a lone CR); nothing when it cannot be read.
+std::optional<QStringList> readLines(const QString &path);
+
+// The sibling of path with the extension ".tmp" ("Preset1.txt" gives "Preset1.tmp").
+QString tmpSibling(const QString &path);
+
+// Writes the lines to the ".tmp" sibling, which then takes path's name, so that a failed write
+// leaves the file as it was. False on any failure (the ".tmp" file is then removed).
+bool writeThroughTmp(const QString &path, const QStringList &lines);
+
+} // namespace ConfigFiles

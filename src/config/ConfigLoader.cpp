@@ -1,0 +1,209 @@
+// The configuration loader and line sender of the main window, and the ACTION buttons PROGRAM
+// RADIO FROM FILE and READ RADIO. Answers are read straight from the port while the receive event
+// stands aside; the sender waits for each line's prompt but does not judge the answer.
+#include "app/frmCorvista.h"
+
+#include "common/Module1.h"
+#include "common/SharedState.h"
+#include "config/ConfigFiles.h"
+#include "link/TerminalPane.h"
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <QGroupBox>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcConfigLoader, "wavecrest.config.loader", QtWarningMsg)
+
+namespace {
+
+// ConfigLines holds indexes 0 to 100.
+constexpr int MaxConfigLines = 101;
+// An empty line in a file is a pause for the radio, not a command.
+constexpr int EmptyLinePauseMs = 1000;
+constexpr int AfterAnswerPauseMs = 20;
+constexpr int PollPauseMs = 100;
+
+const QString UnitWord = QStringLiteral("UNIT");
+
+QString unitPrompt()
+{
+    return QStringLiteral("Select the UNIT number for this radio.\r\n\r\n"
+                          "Valid numbers are from 10000 - 65000.\r\n\r\n"
+                          "The factory default is a 4 digit number. If you wish to change it, "
+                          "the entry MUST be a five digit number in the range above.\r\n\r\n"
+                          "(Click 'CANCEL' button to use the default entry.)");
+}
+
+// The unit number typed ("12345", "UNIT 12345", "unit 12345"), or nothing when it is not one the
+// radio takes. Only digits count: "1e4" or "12345.0" would go to the radio as they were typed.
+std::optional<QString> unitNumber(QString answer, QString &trimmed)
+{
+    answer.remove(UnitWord, Qt::CaseInsensitive);
+    trimmed = answer.trimmed();
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    if (!digits.match(trimmed).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const qlonglong value = trimmed.toLongLong(&ok);
+    if (!ok || value <= 9999 || value >= 65001)
+        return std::nullopt;
+    return trimmed;
+}
+
+// Lets the user give this radio its own unit number; returns the line to send.
+QString askUnitLine(const QString &entry)
+{
+    QString defaultText = entry;
+    for (;;) {
+        const QString answer = dialogs().inputBox(unitPrompt(), QStringLiteral("Check UNIT number."), defaultText);
+        if (answer.isEmpty())
+            return entry;
+        QString trimmed;
+        if (const auto number = unitNumber(answer, trimmed)) {
+            const QString line = QStringLiteral("UNIT ") + *number;
+            MsgBox(QStringLiteral("New Unit: ") + line, Msg::OKOnly, Msg::NoIcon, Dialogs::applicationTitle());
+            return line;
+        }
+        defaultText = trimmed;
+    }
+}
+
+// The lines of the file into ConfigLines; false (ConfigLines untouched) when it is missing. A file
+// with no line or with more lines than ConfigLines holds is refused and leaves ConfigLines empty,
+// so that a caller who sends regardless sends nothing.
+bool readConfigurationLines(const QString &fileName)
+{
+    if (!FileExists(fileName))
+        return false;
+    SharedState &s = shared();
+    const std::optional<QStringList> lines = ConfigFiles::readLines(fileName);
+    if (!lines || lines->isEmpty() || lines->size() > MaxConfigLines) {
+        qCInfo(lcConfigLoader) << "not loaded:" << fileName << (lines ? lines->size() : -1) << "lines";
+        s.ConfigLines.clear();
+        return false;
+    }
+    s.ConfigLines = *lines;
+    return true;
+}
+
+void refresh(frmCorvista &w)
+{
+    try {
+        w.ButtonRefresh_Click();
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            frmCorvista::showCommErrorBox();
+    }
+}
+
+} // namespace
+
+bool frmCorvista::LoadConfigurationFile(QString &fileName, bool newRadio)
+{
+    if (newRadio)
+        fileName = AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt"));
+    if (!readConfigurationLines(fileName))
+        return false;
+    if (newRadio)
+        return true;
+    for (const QString &line : std::as_const(shared().ConfigLines))
+        if (line.contains(QLatin1String("With Firmware Version:"), Qt::CaseInsensitive))
+            return true;
+    return MsgBox(QStringLiteral("The file does not appear to be a saved configuration file\r\n"
+                                 "that was created with this Wavecrest Configuration utility.\r\n\r\n"
+                                 "Do you want to send it to the radio anyway ?"),
+                  Msg::YesNo, Msg::NoIcon, QStringLiteral("File Error"))
+        == Msg::Yes;
+}
+
+void frmCorvista::SendConfigurationLines(bool unitPrompt)
+{
+    SharedState &s = shared();
+    ConfigSendAborted = false;
+    const Exchange::PortTimeout timeout = portTimeout();
+    try {
+        for (qsizetype i = 0; i < s.ConfigLines.size(); ++i) {
+            QString entry = s.ConfigLines[i];
+            if (entry.isEmpty()) {
+                Clock::sleepMs(EmptyLinePauseMs);
+                continue;
+            }
+            if (entry.startsWith(QLatin1Char('#')))
+                continue;
+            if (unitPrompt && entry.contains(UnitWord, Qt::CaseInsensitive)) {
+                entry = askUnitLine(entry);
+                s.ConfigLines[i] = entry;
+            }
+            setStatusText(entry);
+            txtTerm->writeAtEnd(QStringLiteral("."));
+            QString collected;
+            if (!Exchange::polledPromptExchange(*MSComm1, entry.toLatin1() + Exchange::CR, 0,
+                                                Exchange::PromptEnd::CrLfPrompt, PollPauseMs, timeout, collected)) {
+                qCInfo(lcConfigLoader) << "no prompt after" << entry;
+                ConfigSendAborted = true;
+                break;
+            }
+            Clock::sleepMs(AfterAnswerPauseMs);
+        }
+    } catch (const RuntimeError &e) {
+        qCInfo(lcConfigLoader) << "sending stopped:" << e.text();
+        StopPortTimeout();
+        ConfigSendAborted = true;
+    }
+    if (!ConfigSendAborted)
+        return;
+    s.IgnoreCommEvents = false;
+    s.PortTimedOut = false;
+    refresh(*this);
+}
+
+void frmCorvista::programFromConfigurationFile(const QString &fileName, const QString &word)
+{
+    frQuick->setEnabled(false);
+    txtTerm->setText(QStringLiteral("\r\n").repeated(5) + word);
+    ConfigSendAborted = false;
+    try {
+        Exchange::DirectReadScope directRead;
+        QString baseline;
+        if (FileExists(AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt")))
+            && LoadConfigurationFile(baseline, true))
+            SendConfigurationLines(false);
+        // The user already agreed to this file: it is read again without a second question. A
+        // baseline that broke off leaves the radio unanswered, so the file does not follow it.
+        if (!ConfigSendAborted && readConfigurationLines(fileName))
+            SendConfigurationLines(true);
+    } catch (const RuntimeError &e) {
+        qCInfo(lcConfigLoader) << "programming stopped:" << e.text();
+    }
+    // After a break-off the sender has already handed the port back and asked for the refresh.
+    if (!ConfigSendAborted)
+        refresh(*this);
+    frQuick->setEnabled(true);
+}
+
+void frmCorvista::RestoreConfiguration()
+{
+    QString fileName = dialogs().openFile(QStringLiteral("Radio Configuration Restore"),
+                                          QStringLiteral("TEXT Files (*.txt)|*.txt|All Files (*.*)|*.*"), QString());
+    if (fileName.isEmpty())
+        return;
+    if (!LoadConfigurationFile(fileName, false))
+        return;
+    programFromConfigurationFile(fileName, QStringLiteral("RESTORING."));
+}
+
+void frmCorvista::cmdProgramFromFile_Click()
+{
+    RestoreConfiguration();
+}
+
+void frmCorvista::cmdReadRadio_Click()
+{
+    refresh(*this);
+}

@@ -1,0 +1,378 @@
+// The six preset buttons of the Tasks view, their files Presets/Preset<n>.txt and the pop-up menu
+// that views, deletes, renames and describes a preset. A preset file is a configuration file
+// behind three header lines that name its slot, its description and its button caption.
+#include "app/frmCorvista.h"
+
+#include "common/Module1.h"
+#include "common/SharedState.h"
+#include "config/ConfigFiles.h"
+#include "config/frmViewer.h"
+#include "link/TerminalPane.h"
+#include "platform/AppPaths.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcPresets, "wavecrest.config.presets", QtWarningMsg)
+
+namespace {
+
+constexpr int PresetCount = 6;
+constexpr int CaptionLimit = 12;
+constexpr int FreeFontSize = 8;
+constexpr int UsedFontSize = 9;
+
+const QString FileKey = QStringLiteral("#PresetFile");
+const QString NameKey = QStringLiteral("#Name:");
+const QString CaptionKey = QStringLiteral("#PresetCaption:");
+const QString Empty = QStringLiteral("EMPTY");
+
+bool isFree(const QPushButton *button)
+{
+    return button->property("Tag").toString().compare(Empty, Qt::CaseInsensitive) == 0;
+}
+
+void setFontSize(QPushButton *button, int points)
+{
+    QFont font = button->font();
+    font.setPointSize(points);
+    button->setFont(font);
+}
+
+void markUsed(QPushButton *button)
+{
+    button->setProperty("Tag", QString());
+    setFontSize(button, UsedFontSize);
+}
+
+void markFree(QPushButton *button)
+{
+    button->setToolTip(QString());
+    button->setText(QStringLiteral("(Empty)"));
+    button->setProperty("Tag", Empty);
+    setFontSize(button, FreeFontSize);
+    button->setEnabled(false);
+}
+
+// The leading number of a text, as a slot number is read ("3", " 3 ", "3x"); 0 when none.
+int leadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*([0-9]+)"));
+    const QRegularExpressionMatch m = number.match(text);
+    return m.hasMatch() ? m.captured(1).left(9).toInt() : 0;
+}
+
+// What one preset file says about its button. A file naming no slot from 1 to 6, or naming
+// a caption or description before its slot, says nothing.
+struct PresetHeader
+{
+    int slot = 0;
+    std::optional<QString> name;
+    std::optional<QString> caption;
+};
+
+std::optional<PresetHeader> readPresetHeader(const QStringList &lines)
+{
+    PresetHeader header;
+    for (const QString &line : lines) {
+        if (line.startsWith(FileKey, Qt::CaseInsensitive)) {
+            header.slot = leadingNumber(line.mid(FileKey.size()));
+            if (header.slot < 1 || header.slot > PresetCount)
+                return std::nullopt;
+        } else if (line.startsWith(NameKey, Qt::CaseInsensitive)) {
+            if (header.slot == 0)
+                return std::nullopt;
+            header.name = line.mid(NameKey.size());
+        } else if (line.startsWith(CaptionKey, Qt::CaseInsensitive)) {
+            if (header.slot == 0)
+                return std::nullopt;
+            header.caption = line.mid(CaptionKey.size());
+        }
+    }
+    if (header.slot == 0)
+        return std::nullopt;
+    return header;
+}
+
+QString captionPrompt()
+{
+    return QStringLiteral("Enter a short name for the preset.\r\n\r\n"
+                          "This will be displayed as the preset\r\nbutton caption.\r\n\r\n(Limit 12 Chars.)");
+}
+
+// The caption the user gives, cut to 12 characters with consent; nothing when the user gives up.
+std::optional<QString> askCaption(const QString &title, QString defaultText)
+{
+    for (;;) {
+        const QString answer = dialogs().inputBox(captionPrompt(), title, defaultText);
+        if (answer.isEmpty()) {
+            if (MsgBox(QStringLiteral("Cancel Preset Saving "), Msg::YesNo, Msg::NoIcon,
+                       QStringLiteral("Cancel Preset"))
+                == Msg::Yes)
+                return std::nullopt;
+            continue;
+        }
+        if (answer.size() <= CaptionLimit)
+            return answer;
+        const QString cut = answer.left(CaptionLimit);
+        if (MsgBox(QStringLiteral("Pre-set button caption will be\r\n\r\ntruncated to: ") + cut, Msg::OKCancel,
+                   Msg::NoIcon, QStringLiteral("New Preset Name"))
+            == Msg::OK)
+            return cut;
+        defaultText = answer;
+    }
+}
+
+// Rewrites the preset file with every line that begins with prefix (any case) replaced by
+// replacement; a missing file is left missing.
+void rewritePresetLines(int slot, const QString &prefix, const QString &replacement)
+{
+    const QString path = frmCorvista::presetPath(slot);
+    if (!FileExists(path))
+        return;
+    std::optional<QStringList> lines = ConfigFiles::readLines(path);
+    if (!lines) {
+        qCWarning(lcPresets) << "cannot read" << path;
+        return;
+    }
+    for (QString &line : *lines)
+        if (line.startsWith(prefix, Qt::CaseInsensitive))
+            line = replacement;
+    if (!ConfigFiles::writeThroughTmp(path, *lines))
+        qCWarning(lcPresets) << "cannot rewrite" << path;
+}
+
+// A preset button's mouse-up, by its index, as the window's handler takes it.
+class PresetButtonWatch : public QObject
+{
+public:
+    PresetButtonWatch(frmCorvista &window, int index, QObject *parent)
+        : QObject(parent), m_window(window), m_index(index) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonRelease)
+            return QObject::eventFilter(watched, event);
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        auto *button = static_cast<QPushButton *>(watched);
+        // Lets the button draw itself released before a long programming run begins.
+        button->setDown(false);
+        if (mouse->button() == Qt::LeftButton)
+            m_window.cmdPre_MouseUp(m_index, 1);
+        else if (mouse->button() == Qt::RightButton)
+            m_window.cmdPre_MouseUp(m_index, 2);
+        return true;
+    }
+
+private:
+    frmCorvista &m_window;
+    int m_index;
+};
+
+} // namespace
+
+QString frmCorvista::presetPath(int slot)
+{
+    return AppPaths::programFolder() + QStringLiteral("/Presets/Preset") + QString::number(slot)
+        + QStringLiteral(".txt");
+}
+
+void frmCorvista::connectLoaderAndPresets()
+{
+    connect(cmdProgramFromFile, &QPushButton::clicked, this, &frmCorvista::cmdProgramFromFile_Click);
+    connect(cmdReadRadio, &QPushButton::clicked, this, &frmCorvista::cmdReadRadio_Click);
+    connect(cmdSaveToPreset, &QPushButton::clicked, this, &frmCorvista::cmdSaveToPreset_Click);
+    for (int i = 0; i < PresetCount; ++i)
+        cmdPre[i]->installEventFilter(new PresetButtonWatch(*this, i, cmdPre[i]));
+    connect(mnuPresetView, &QAction::triggered, this, &frmCorvista::mnuPresetView_Click);
+    connect(mnuPresetDelete, &QAction::triggered, this, &frmCorvista::mnuPresetDelete_Click);
+    connect(mnuPresetRename, &QAction::triggered, this, &frmCorvista::mnuPresetRename_Click);
+    connect(mnuPresetEditDesc, &QAction::triggered, this, &frmCorvista::mnuPresetEditDesc_Click);
+}
+
+void frmCorvista::LoadPresetButtons()
+{
+    shared().IniFilePath = AppPaths::inProgramFolder(QStringLiteral("KarvelWCQXConfig.ini"));
+    const QDir folder(AppPaths::inProgramFolder(QStringLiteral("Presets")));
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &entry : entries) {
+        if (!entry.endsWith(QLatin1String(".TXT"), Qt::CaseInsensitive))
+            continue;
+        const std::optional<QStringList> lines = ConfigFiles::readLines(folder.filePath(entry));
+        if (!lines)
+            continue;
+        const std::optional<PresetHeader> header = readPresetHeader(*lines);
+        if (!header) {
+            qCInfo(lcPresets) << "not a preset for any button:" << entry;
+            continue;
+        }
+        QPushButton *button = cmdPre[header->slot - 1];
+        markUsed(button);
+        if (header->name)
+            button->setToolTip(*header->name);
+        if (header->caption)
+            button->setText(*header->caption);
+    }
+}
+
+void frmCorvista::UpdateSaveToPresetButton()
+{
+    for (int slot = 1; slot <= PresetCount; ++slot) {
+        if (!FileExists(presetPath(slot))) {
+            cmdSaveToPreset->setEnabled(true);
+            return;
+        }
+    }
+    cmdSaveToPreset->setEnabled(false);
+}
+
+void frmCorvista::cmdSaveToPreset_Click()
+{
+    int index = 0;
+    while (index < PresetCount && !isFree(cmdPre[index]))
+        ++index;
+    if (index == PresetCount)
+        return;
+    const int slot = index + 1;
+    const std::optional<QString> caption = askCaption(Dialogs::applicationTitle(), QString());
+    if (!caption)
+        return;
+    const QString description = dialogs().inputBox(
+        QStringLiteral("Enter a meaningful name for the preset.\r\n\r\n"
+                       "This will be displayed when the mouse hovers\r\nover the preset buttons."),
+        Dialogs::applicationTitle(), QString());
+    if (description.isEmpty()) {
+        MsgBox(QStringLiteral("Preset Save Cancelled"));
+    } else {
+        const QString folder = AppPaths::inProgramFolder(QStringLiteral("Presets"));
+        if (!DirExists(folder) && !QDir().mkpath(folder)) {
+            MsgBox(QStringLiteral("Error Creating \\Presets directory."), Msg::OKOnly, Msg::NoIcon,
+                   QStringLiteral("File I/O Error"));
+            return;
+        }
+        const QString path = presetPath(slot);
+        const QString tmp = ConfigFiles::tmpSibling(path);
+        QFile::remove(path);
+        QFile::remove(tmp);
+        frQuick->setEnabled(false);
+        txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));
+        SaveConfigurationReport(tmp, false);
+        // The report leaves its file only when it is complete; a radio that stopped answering
+        // leaves no file, and no preset that would program a radio with half a configuration.
+        const std::optional<QStringList> report = FileExists(tmp) ? ConfigFiles::readLines(tmp) : std::nullopt;
+        QStringList lines{FileKey + QString::number(slot), NameKey + description, CaptionKey + *caption};
+        if (!report || !ConfigFiles::writeThroughTmp(path, lines + *report)) {
+            QFile::remove(tmp);
+            MsgBox(QStringLiteral("Unspecified file I/O error."), Msg::OKOnly, Msg::NoIcon,
+                   QStringLiteral("File I/O Error"));
+            frQuick->setEnabled(true);
+            return;
+        }
+        QPushButton *button = cmdPre[index];
+        button->setToolTip(description);
+        button->setText(*caption);
+        button->setEnabled(true);
+        markUsed(button);
+        bool anyFree = false;
+        for (const QPushButton *b : cmdPre)
+            anyFree = anyFree || isFree(b);
+        if (!anyFree)
+            cmdSaveToPreset->setEnabled(false);
+    }
+    frQuick->setEnabled(true);
+    try {
+        ButtonRefresh_Click();
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    }
+}
+
+void frmCorvista::cmdPre_MouseUp(int index, int button)
+{
+    if (index < 0 || index >= PresetCount)
+        return;
+    QPushButton *preset = cmdPre[index];
+    if (button == 2) {
+        shared().PresetMenuIndex = index;
+        mnuPreset->exec(QCursor::pos());
+        return;
+    }
+    if (button != 1)
+        return;
+    if (MsgBox(QStringLiteral("Program connected radio using preset: ") + preset->toolTip() + QStringLiteral("    ?"),
+               Msg::YesNo, Msg::NoIcon, QStringLiteral("Program from Preset"))
+        != Msg::Yes)
+        return;
+    QString path = presetPath(index + 1);
+    if (!LoadConfigurationFile(path, false))
+        return;
+    programFromConfigurationFile(path, QStringLiteral("PROGRAMMING."));
+}
+
+void frmCorvista::mnuPresetView_Click()
+{
+    const int index = shared().PresetMenuIndex;
+    const QString path = presetPath(index + 1);
+    frmViewer viewer(this);
+    viewer.setWindowTitle(cmdPre[index]->text());
+    if (!FileExists(path))
+        return;
+    const std::optional<QStringList> lines = ConfigFiles::readLines(path);
+    if (!lines)
+        return;
+    for (const QString &line : *lines)
+        viewer.appendText(line + QStringLiteral("\r\n"));
+    viewer.exec();
+}
+
+void frmCorvista::mnuPresetDelete_Click()
+{
+    const int index = shared().PresetMenuIndex;
+    QPushButton *button = cmdPre[index];
+    if (MsgBox(QStringLiteral("Delete Preset ?\r\n\r\nPreset Caption: ") + button->text()
+                   + QStringLiteral("\r\n\r\nDescription: ") + button->toolTip(),
+               Msg::YesNo, Msg::NoIcon, Dialogs::applicationTitle())
+        == Msg::Yes) {
+        markFree(button);
+        const QString path = presetPath(index + 1);
+        if (FileExists(path) && !QFile::remove(path))
+            MsgBox(QStringLiteral("Unspecified File I/O Error."), Msg::OKOnly, Msg::NoIcon, QStringLiteral("File Error"));
+    }
+    cmdSaveToPreset->setEnabled(true);
+}
+
+void frmCorvista::mnuPresetRename_Click()
+{
+    const int index = shared().PresetMenuIndex;
+    const std::optional<QString> caption = askCaption(QStringLiteral("Rename Preset Button"), cmdPre[index]->text());
+    if (!caption)
+        return;
+    cmdPre[index]->setText(*caption);
+    rewritePresetLines(index + 1, CaptionKey, CaptionKey + *caption);
+}
+
+void frmCorvista::mnuPresetEditDesc_Click()
+{
+    const int index = shared().PresetMenuIndex;
+    const QString description =
+        dialogs().inputBox(QStringLiteral("Edit this presets long description below."),
+                           QStringLiteral("Edit Preset Description"), cmdPre[index]->toolTip());
+    if (description.isEmpty())
+        return;
+    cmdPre[index]->setToolTip(description);
+    rewritePresetLines(index + 1, NameKey, NameKey + description);
+}
