@@ -47,7 +47,7 @@ frmProgram::frmProgram(QWidget *parent) : QWidget(parent, Flags)
     layout->addWidget(Label1);
     layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(380, 120)));
+    resize(sizeHint().expandedTo(QSize(380, 120)));
 
     connect(Command1, &QPushButton::clicked, this, &frmProgram::Command1_Click);
     resetToDesign();
@@ -65,7 +65,6 @@ void frmProgram::showModeless(QWidget *owner)
     if (parentWidget() != owner)
         setParent(owner, Flags);
     show();
-    raise();
     activateWindow();
 }
 
@@ -80,8 +79,7 @@ void frmProgram::unload()
 
 void frmProgram::Form_Activate()
 {
-    // Topmost comes with the window's flags; an activation brings it to the top of those too.
-    raise();
+    // Topmost comes with the window's flags.
     shared().DownloadCancelled = false;
 }
 

@@ -18,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <algorithm>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcFirmware, "wavecrest.firmware", QtWarningMsg)
@@ -30,8 +31,8 @@ const QString LinkSettings = QStringLiteral("19200,N,8,1");
 constexpr char Filler = '\r';
 // The loader answers once the last record has reached it. It is given this long after the output
 // has physically left the port, and the whole wait never runs longer than the limit.
-constexpr qint64 VerdictGraceMs = 1500;
-constexpr qint64 VerdictLimitMs = 10000;
+constexpr double VerdictGraceSeconds = 1.5;
+constexpr double VerdictLimitSeconds = 10.0;
 
 struct FirmwareFile
 {
@@ -39,6 +40,17 @@ struct FirmwareFile
     QByteArray bytes;
     QString version;   // decoded from the header record
 };
+
+// How long the line needs for bytes at the port's speed and character format.
+double lineSeconds(const CommControl &port, qsizetype bytes)
+{
+    int baud = 0, dataBits = 8, stopBits = 1;
+    char parity = 'N';
+    if (!CommControl::parseSettings(port.settings(), &baud, &parity, &dataBits, &stopBits) || baud <= 0)
+        return 0;
+    const int bitsPerCharacter = 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits;
+    return double(bytes) * bitsPerCharacter / baud;
+}
 
 void setUpgradeEnabled(frmCorvista &w, bool enabled)
 {
@@ -242,6 +254,7 @@ bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
     // before it went out belongs to something else.
     qsizetype verdictFrom = -1;
     qsizetype sent = 0;
+    double firstBlockAt = -1;
     int k = 0;
     bool exhausted = false;
     const auto drained = [&] { return port.outBufferCount() == 0 || s.DownloadCancelled; };
@@ -256,6 +269,8 @@ bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
             ++k;
             block = file.bytes.mid(sent, blockSize);
         }
+        if (firstBlockAt < 0)
+            firstBlockAt = Clock::nowSeconds();
         sent += block.size();
         port.output(block);
         // Only Cancel ends this wait early: a line without handshaking always drains.
@@ -272,8 +287,11 @@ bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
     };
     const double waitStart = Clock::nowSeconds();
     port.drainOutput();
-    const qint64 drainMs = qint64((Clock::nowSeconds() - waitStart) * 1000.0);
-    Clock::waitFor(answered, qBound<qint64>(0, VerdictLimitMs - drainMs, VerdictGraceMs));
+    // Where the system cannot tell (a pseudo-terminal reports its queue empty at once), the line
+    // still needs its time for what was sent: the output has not drained before that either.
+    const double drainedAt = std::max(Clock::nowSeconds(), firstBlockAt + lineSeconds(port, sent));
+    const double deadline = std::min(drainedAt + VerdictGraceSeconds, waitStart + VerdictLimitSeconds);
+    Clock::waitFor(answered, qint64(std::max(0.0, deadline - Clock::nowSeconds()) * 1000.0));
     return answered();
 }
 
@@ -300,7 +318,9 @@ void reportAndReconnect(frmCorvista &w, bool programmed)
     w.DisconnectRadio();
     s.ShowCommStatus = true;
     Clock::sleepMs(500);
-    w.mnuOpen_Click();
+    // The disconnect leaves ConnectAborted set, which makes the connect sequence skip its
+    // wake-up, and the radio actions disabled: only the full connect brings the link back.
+    w.ConnectRadio();
 }
 
 } // namespace

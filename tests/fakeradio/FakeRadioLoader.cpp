@@ -81,14 +81,15 @@ private:
             schedule();
             return;
         }
-        QByteArray buf(int(std::min<qint64>(allowed, 65536)), Qt::Uninitialized);
-        const ssize_t n = ::read(m_fd, buf.data(), size_t(buf.size()));
+        const int wanted = int(std::min<qint64>(allowed, 65536));
+        QByteArray buf(wanted, Qt::Uninitialized);
+        const ssize_t n = ::read(m_fd, buf.data(), size_t(wanted));
         if (n > 0) {
             m_lineFreeAt += double(n) / BytesPerSecond;
             buf.truncate(int(n));
             m_deliver(buf);
         }
-        if (n < buf.size())
+        if (n < wanted)
             m_notifier.setEnabled(true);   // ran dry: wait for the program's next bytes
         else
             schedule();
