@@ -320,7 +320,8 @@ void frmCorvista::buildMenus()
     mnuSetupMode = mnuSpecial->addAction(QStringLiteral("Enter Setup Mode..."), this,
                                          &frmCorvista::mnuSetupMode_Click);
     mnuSetupMode->setEnabled(false);
-    mnuConfigRestore = mnuSpecial->addAction(QStringLiteral("Open Configuration Store/Restore Window..."));
+    mnuConfigRestore = mnuSpecial->addAction(QStringLiteral("Open Configuration Store/Restore Window..."), this,
+                                             &frmCorvista::mnuConfigRestore_Click);
     mnuConfigRestore->setEnabled(false);
     for (QAction *a : {mnuSetPass, mnuAccessCode, mnuEncryptCode})
         a->setEnabled(false);

@@ -261,6 +261,11 @@ public:
     // Whether the window closes for real (tests keep it open across several shut-downs).
     bool quitOnUnload = true;
 
+    // ---- store and restore window (restore/) ----
+    // The menu entry: probes write access, hands the port to the restore window and shows it.
+    void mnuConfigRestore_Click();
+    // [restore: declarations go here]
+
     static frmCorvista *instance();
 
 protected:

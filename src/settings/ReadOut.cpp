@@ -5,6 +5,7 @@
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
+#include "restore/frmRestore.h"
 #include "settings/ReplyCut.h"
 
 #include <QAction>
@@ -56,6 +57,7 @@ void frmCorvista::Timer1_Timer()
     try {
         if (s.RestoreCommFailed) {
             s.RestoreCommFailed = false;
+            frmRestore::unloadOpenWindow();
             mnuOpen_Click();
             return;
         }
