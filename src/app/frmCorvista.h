@@ -243,6 +243,11 @@ public:
     // ---- quick setup of a new radio (config/QuickSetup.cpp) ----
     // [quick setup: declarations go here]
 
+    // ---- store and restore window (restore/) ----
+    // The menu entry: probes write access, hands the port to the restore window and shows it.
+    void mnuConfigRestore_Click();
+    // [restore: declarations go here]
+
     // ---- firmware upgrade (firmware/FirmwareUpgrade.cpp) ----
     // The menu item "&Radio Firmware Upgrade..." and the toolbar button "TransmitTextFile".
     void mnuSendText_Click();
@@ -260,11 +265,6 @@ public:
 
     // Whether the window closes for real (tests keep it open across several shut-downs).
     bool quitOnUnload = true;
-
-    // ---- store and restore window (restore/) ----
-    // The menu entry: probes write access, hands the port to the restore window and shows it.
-    void mnuConfigRestore_Click();
-    // [restore: declarations go here]
 
     static frmCorvista *instance();
 
