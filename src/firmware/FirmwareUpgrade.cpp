@@ -273,7 +273,7 @@ bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
             firstBlockAt = Clock::nowSeconds();
         sent += block.size();
         port.output(block);
-        // Only Cancel ends this wait early: a line without handshaking always drains.
+        // No deadline: a line without handshaking always drains, and Cancel ends the wait too.
         while (!Clock::waitFor(drained, 60000)) {
         }
     }
