@@ -8,6 +8,7 @@
 #include "app/frmSplash.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "config/frmSimpleRptrSetup.h"
 #include "diagnostics/frmRSSI.h"
 #include "diagnostics/frmZoneData.h"
 #include "link/TerminalPane.h"
@@ -203,6 +204,7 @@ void frmCorvista::buildUi()
     connectSettingEdits();
     connectHelpLabels();
     connectLoaderAndPresets();
+    connectQuickSetup();
 }
 
 QWidget *frmCorvista::buildTasksView()
@@ -244,10 +246,18 @@ QWidget *frmCorvista::buildTasksView()
     cmdRepeater = new QPushButton(QStringLiteral("Repeater"), frNewRadio);
     cmdSubRemote = new QPushButton(QStringLiteral("Sub-Remote"), frNewRadio);
     cmdSubRemote->setToolTip(QStringLiteral("A 'Sub-Remote' is a remote unit that talks through a repeater."));
+    cmdRptHelp1 = new QPushButton(QStringLiteral("?"), frNewRadio);
+    cmdRptHelp2 = new QPushButton(QStringLiteral("?"), frNewRadio);
+    for (QPushButton *help : {cmdRptHelp1, cmdRptHelp2}) {
+        help->setToolTip(QStringLiteral("Store-and-Forward Repeater Setup"));
+        help->setFixedWidth(help->sizeHint().height());
+    }
     roles->addWidget(cmdMaster, 0, 0);
-    roles->addWidget(cmdRemote, 0, 1);
+    roles->addWidget(cmdRemote, 0, 2);
     roles->addWidget(cmdRepeater, 1, 0);
-    roles->addWidget(cmdSubRemote, 1, 1);
+    roles->addWidget(cmdRptHelp1, 1, 1);
+    roles->addWidget(cmdSubRemote, 1, 2);
+    roles->addWidget(cmdRptHelp2, 1, 3);
     newRadio->addLayout(roles);
     newRadio->addStretch(1);
     grid->addWidget(frNewRadio, 3);
@@ -663,6 +673,8 @@ void frmCorvista::setConnectedImages(bool connected)
 void frmCorvista::Form_QueryUnload()
 {
     // The repeater set-up picture window closes with the main window.
+    if (frmSimpleRptrSetup::exists())
+        frmSimpleRptrSetup::unload();
 }
 
 void frmCorvista::mnuFileExit_Click()

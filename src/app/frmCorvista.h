@@ -241,6 +241,24 @@ public:
     // [loader and presets: declarations go here]
 
     // ---- quick setup of a new radio (config/QuickSetup.cpp) ----
+    // Wires the NEW RADIO buttons and the address box's focus loss (once, from buildUi).
+    void connectQuickSetup();
+    void cmdMaster_Click();
+    void cmdRemote_Click();
+    void cmdRepeater_Click();
+    void cmdSubRemote_Click();
+    void cmdRptHelp1_Click();
+    void cmdRptHelp2_Click();
+    void txtNewADDR_LostFocus();
+    // Warns when the new radio's address is not a number from 1 to 65000; changes nothing.
+    void ValidateNewAddr();
+    enum class QuickSetupRole { Master, Remote, Repeater, SubRemote };
+    // The four setups are one: baseline file, then mode, address, power, baud and the role's tail.
+    void QuickSetup(QuickSetupRole role);
+    // The repeater's XADDR as typed, or empty when the user keeps the default 0.
+    QString AskRepeaterXaddr();
+    QPushButton *cmdRptHelp1 = nullptr;
+    QPushButton *cmdRptHelp2 = nullptr;
     // [quick setup: declarations go here]
 
     // ---- store and restore window (restore/) ----
