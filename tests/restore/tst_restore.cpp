@@ -1,0 +1,473 @@
+// The store and restore window against the simulated radio over a pseudo-terminal: the port
+// handover, the read-out, a report file read into the New column, programming the ticked rows,
+// saving the window's file variant, the not-logged-in warning and a radio that goes away.
+// The window sleeps between its commands without handling events, so the radio runs on a thread
+// of its own and answers meanwhile, as a real one does.
+#include "app/frmCorvista.h"
+#include "common/SharedState.h"
+#include "platform/Clock.h"
+#include "restore/RestoreRules.h"
+#include "restore/frmRestore.h"
+#include "support/RadioRig.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+// Moves the rig's radio and pty onto a thread; everything the test asks of the radio goes there.
+class RadioThread
+{
+public:
+    explicit RadioThread(RadioRig &rig) : m_rig(rig)
+    {
+        m_thread.start();
+        rig.pty().moveToThread(&m_thread);
+        rig.radio().moveToThread(&m_thread);
+    }
+    ~RadioThread()
+    {
+        QThread *main = QThread::currentThread();
+        run([this, main] {
+            m_rig.radio().moveToThread(main);
+            m_rig.pty().moveToThread(main);
+        });
+        m_thread.quit();
+        m_thread.wait();
+    }
+    void run(const std::function<void()> &f)
+    {
+        QMetaObject::invokeMethod(&m_rig.radio(), f, Qt::BlockingQueuedConnection);
+    }
+    // The lines the radio took, without the bare CRs of prompts and wake-ups.
+    QStringList commands()
+    {
+        QStringList out;
+        run([&] {
+            for (const QString &l : m_rig.radio().lines())
+                if (!l.trimmed().isEmpty())
+                    out << l;
+        });
+        return out;
+    }
+    QStringList allLines()
+    {
+        QStringList out;
+        run([&] { out = m_rig.radio().lines(); });
+        return out;
+    }
+    void clearLog()
+    {
+        run([this] { m_rig.radio().clearLog(); });
+    }
+
+private:
+    RadioRig &m_rig;
+    QThread m_thread;
+};
+
+FakeRadio::Config radioAt(const QString &version, bool writable = true)
+{
+    FakeRadio::Config c;
+    c.version = version;
+    if (writable)
+        c.password.clear();
+    return c;
+}
+
+frmCorvista &connectQuiet(RadioRig &rig, RadioThread &radio, const QString &rev)
+{
+    frmCorvista &w = rig.openWindow();
+    w.ConnectRadio();
+    w.Timer1->stop();
+    Clock::pumpFor(200);
+    shared().RefreshRequested = false;
+    shared().FirmwareRevNumber = rev;
+    w.Pages.box(QStringLiteral("NetworkAddress"))->setText(QStringLiteral("ADDR 1000"));
+    radio.clearLog();
+    rig.dialogs().clear();
+    return w;
+}
+
+// Opens the restore window and waits for its first read-out to end.
+frmRestore *openRestore(frmCorvista &w)
+{
+    w.mnuConfigRestore_Click();
+    frmRestore *r = frmRestore::openWindow();
+    if (r && !Clock::waitFor([r] { return frmRestore::flags().ExchangeIdle && !r->readingOut(); }, 60000))
+        return nullptr;
+    return r;
+}
+
+QStringList after(const QStringList &lines, const QString &first)
+{
+    const qsizetype i = lines.indexOf(first);
+    return i < 0 ? QStringList() : lines.mid(i);
+}
+
+QStringList fileLines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+const double Scale = 0.1;
+
+} // namespace
+
+class TestRestore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { frmRestore::resetFlags(); }
+
+    void portIsHandedOverAndGivenBack()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        const QStringList lines = radio.commands();
+        QCOMPARE(lines.mid(0, 3), (QStringList{"deco", "ADDR 1000", "eeco"}));
+        QVERIFY(!lines.contains(QStringLiteral("CLOS")));
+        QVERIFY(!lines.contains(QStringLiteral("OPEN")));
+        QVERIFY(!w.MSComm1->portOpen());
+        QVERIFY(r->MSComm2->portOpen());
+        QVERIFY(radio.allLines().count(QString()) >= 8);   // the wake-up's CRs
+        QVERIFY(rig.dialogs().messages().isEmpty());
+
+        QCOMPARE(r->box("Mode")->value(), QStringLiteral("MODE M"));
+        QCOMPARE(r->box("UnitAddr")->value(), QStringLiteral("UNIT 12345"));
+        QCOMPARE(r->box("OwnerName")->value(), QStringLiteral("WAVECREST SS"));
+        QCOMPARE(r->box("SoftRTU")->value(), QStringLiteral("RTU 0 (OFF)"));
+        QCOMPARE(r->ProgressLabel->text(), QStringLiteral("100%"));
+        QVERIFY(!r->ProgressLabel->isEnabled());
+        QCOMPARE(r->blockFill(9), QColor(127, 163, 199));
+        QVERIFY(r->toolButtons["SaveConfig"]->isEnabled());
+        QVERIFY(!r->toolButtons["ProgramRadio"]->isEnabled());
+
+        radio.clearLog();
+        r->CloseButton_Click();
+        Clock::pumpFor(100);
+        QVERIFY(!frmRestore::openWindow());
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(shared().RefreshRequested);
+        QVERIFY(radio.commands().isEmpty());   // no handshake, no "OPEN" on the way back
+    }
+
+    void readOutAsksTheGroupsItsRevisionAllows_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QStringList>("queries");
+        QTest::addColumn<bool>("xminShown");
+        QTest::addColumn<int>("hopTop");
+        const QStringList head = {"unit", "own", "owm", "mode", "pwr", "baud", "port", "device", "amask",
+                                  "asense", "cts", "ctshold", "rxtot"};
+        QTest::newRow("3.2.0 asks all but xmin and xmax")
+            << "3.2.0"
+            << head + QStringList{"rxd", "sleep", "lpmhold", "addr", "csaddr", "hoptime", "skip", "lpm", "repeat", "retry",
+                                  "fec", "buff", "saf", "xaddr", "xmap", "xpri", "xrssi", "dtype", "dlink", "rtu"}
+            << false << 1080;
+        QTest::newRow("3.1.0 shows CSADDR but does not ask it")
+            << "3.1.0"
+            << head + QStringList{"rxd", "sleep", "addr", "hoptime", "skip", "repeat", "retry", "fec", "buff", "saf",
+                                  "xaddr", "xmap", "xpri", "xrssi", "dtype", "dlink", "rtu"}
+            << false << 1080;
+        QTest::newRow("1.5.0 asks xmin and xmax and no diagnostics")
+            << "1.5.0"
+            << head + QStringList{"sleep", "addr", "hoptime", "skip", "repeat", "retry", "fec", "buff", "saf", "xaddr",
+                                  "xmin", "xmax"}
+            << true << 720;
+    }
+
+    void readOutAsksTheGroupsItsRevisionAllows()
+    {
+        QFETCH(QString, version);
+        QFETCH(QStringList, queries);
+        QFETCH(bool, xminShown);
+        QFETCH(int, hopTop);
+        RIG(rig, Scale, radioAt(version));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QString(version).remove(QLatin1Char('.')));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        QCOMPARE(after(radio.commands(), QStringLiteral("unit")), queries);
+        // Pages other than the current one are hidden with their stack; the rows' own state counts.
+        QCOMPARE(!r->check("XMINCheck")->isHidden(), xminShown);
+        QCOMPARE(!r->box("XMAP")->isHidden(), !xminShown);
+        QCOMPARE(!r->DiagWarnLabel->isHidden(), xminShown);
+        QCOMPARE(r->rowTop("HopTime"), hopTop);
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(r->ProgressBlock[i]->isVisibleTo(r));
+        r->unload();
+    }
+
+    void reportFileFillsTheNewColumn()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        radio.run([&] {
+            rig.radio().config().dlink = QStringLiteral("9600");
+            rig.radio().config().dlinkOn = true;
+            rig.radio().config().amask = QStringLiteral("0000 FFFF");
+        });
+        const QString path = rig.env().path(QStringLiteral("radio.txt"));
+        w.SaveConfigurationReport(path, false);
+        QVERIFY(QFile::exists(path));
+
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        rig.dialogs().answerOpen(path);
+        r->Toolbar1_ButtonClick(QStringLiteral("OpenConfig"));
+
+        QCOMPARE(r->box("NewMode")->value(), QStringLiteral("MODE M"));
+        QCOMPARE(r->box("NewUnitAddr")->value(), QStringLiteral("UNIT 12345"));
+        QCOMPARE(r->box("NewOwnerName")->value(), QStringLiteral("WAVECREST SS"));
+        QCOMPARE(r->box("NewAlarmMask")->value(), QStringLiteral("MASK:  0000 FFFF"));
+        QCOMPARE(r->box("NewDLINK")->value(), QStringLiteral("DLINK 9600 (ON)"));
+        QCOMPARE(r->box("NewXMIN")->value(), QStringLiteral("n/a"));
+        QVERIFY(r->check("ModeCheck")->isEnabled());
+        QVERIFY(r->check("HopCheck")->isEnabled());      // master rule at "MODE M"
+        QVERIFY(!r->check("SleepCheck")->isEnabled());
+        QVERIFY(!r->check("XMINCheck")->isEnabled());
+        QVERIFY(r->toolButtons["ProgramRadio"]->isEnabled());
+        QVERIFY(r->FileSettingsLabel->text().endsWith(QStringLiteral("radio.txt:")));
+        QVERIFY(frmRestore::flags().FileLoaded);
+
+        r->CheckAllButton_Click();
+        QVERIFY(r->check("ModeCheck")->isChecked());
+        QVERIFY(r->check("HopCheck")->isChecked());
+        QVERIFY(!r->check("SleepCheck")->isChecked());
+
+        r->grab().save(QStringLiteral("/tmp/restore-window.png"));
+        r->unload();
+    }
+
+    void programSendsOnlyTickedRowsInOrder_data()
+    {
+        QTest::addColumn<QStringList>("newTexts");   // box=text
+        QTest::addColumn<QStringList>("ticks");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("nothing ticked sends nothing") << QStringList{} << QStringList{} << QStringList{};
+        QTest::newRow("xmax goes before xmin")
+            << QStringList{"NewXMIN=XMIN 2", "NewXMAX=XMAX 9"} << QStringList{"XMINCheck", "XMAXCheck"}
+            << QStringList{"XMAX 9", "XMIN 2"};
+        QTest::newRow("dlink pair sends the rate, then the state")
+            << QStringList{"NewDLINK=DLINK 19200 (ON)"} << QStringList{"DLINKCheck"}
+            << QStringList{"DLINK 19200", "DLINK ON"};
+        QTest::newRow("rtu pair off") << QStringList{"NewSoftRTU=RTU 12 (OFF)"} << QStringList{"SoftRTUCheck"}
+                                      << QStringList{"RTU 12", "RTU OFF"};
+        QTest::newRow("amask and asense take their forms")
+            << QStringList{"NewAlarmMask=MASK:  0000FFFF", "NewAlarmSense=ALARM ACTIVE HI", "NewMode=MODE R"}
+            << QStringList{"AlrsCheck", "AlarmMaskCheck"}
+            << QStringList{"amask   0000FFFF", "asense HI"};
+        QTest::newRow("owner rows get their word; mode before xaddr")
+            << QStringList{"NewXADDR=XADDR 5", "NewOwnerName=NORTH", "NewMode=MODE X"}
+            << QStringList{"XADDRCheck", "ModeCheck", "OwnCheck"}
+            << QStringList{"own NORTH", "MODE X", "XADDR 5"};
+    }
+
+    void programSendsOnlyTickedRowsInOrder()
+    {
+        QFETCH(QStringList, newTexts);
+        QFETCH(QStringList, ticks);
+        QFETCH(QStringList, sent);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        for (const QString &t : newTexts)
+            r->box(t.section(QLatin1Char('='), 0, 0))->setValue(t.section(QLatin1Char('='), 1));
+        for (const QString &c : ticks) {
+            r->check(c)->setEnabled(true);
+            r->check(c)->setChecked(true);
+        }
+        radio.clearLog();
+        r->ProgramSelectedSettings();
+        QCOMPARE(radio.commands(), sent);
+        for (const QString &c : ticks)
+            QVERIFY(!r->check(c)->isChecked());
+        QVERIFY(frmRestore::flags().RereadRequested);
+        QVERIFY(r->Timer1->isActive());
+        r->unload();
+    }
+
+    void saveWritesTheWindowsVariant()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        const QString path = rig.env().path(QStringLiteral("saved.txt"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file that is longer than anything the save writes\r\n");
+        old.close();
+        rig.dialogs().answerSave(path);
+        r->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
+
+        const QStringList lines = fileLines(path);
+        QVERIFY(lines.value(0).startsWith(QStringLiteral("Created by Karvel Wavecrest Configuration Software Version ")));
+        QVERIFY(lines.value(1).startsWith(QStringLiteral("On ")));
+        QCOMPARE(lines.mid(2, 6), (QStringList{"From Radio, serial number: SN 00123456", "With Firmware Version: ",
+                                               "17-2851A01", "3.2.0  01Jan2024", "", ""}));
+        const QStringList body = lines.mid(8);
+        QCOMPARE(body.mid(0, 4), (QStringList{"UNIT 12345", "OWN WAVECREST SS", "OWM KARVEL", "MODE M"}));
+        QVERIFY(body.contains(QStringLiteral("AMASK FFFF FFFF")));
+        QVERIFY(!body.contains(QStringLiteral("SLEEP n/a")));    // a master's sleep is not available
+        QCOMPARE(body.mid(body.size() - 8), (QStringList{"XMAP 00000001", "XPRI NONE", "XRSSI -90", "DTYPE NODE",
+                                                         "DLINK 19200", "DLINK OFF", "RTU 0", "RTU OFF"}));
+        QVERIFY(!body.contains(QStringLiteral("XMIN 0")));
+        QVERIFY(frmRestore::openWindow() && frmRestore::openWindow()->isVisible());
+        QVERIFY(shared().RefreshRequested);
+        r->unload();
+    }
+
+    void notLoggedInWarns_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("No keeps the window closed") << int(Msg::No) << false;
+        QTest::newRow("Yes opens it for saving") << int(Msg::Yes) << true;
+    }
+
+    void notLoggedInWarns()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, opens);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0"), false));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        rig.dialogs().answerMsgBox(answer);
+        w.mnuConfigRestore_Click();
+        QCOMPARE(rig.dialogs().messages().value(0).title, QStringLiteral("Warning!"));
+        QVERIFY(rig.dialogs().messages().value(0).text.startsWith(QStringLiteral("Warning! You are not currently logged in")));
+        QVERIFY(Clock::waitFor([&] { return radio.commands().size() >= 3; }, 2000));
+        QCOMPARE(radio.commands().mid(0, 3), (QStringList{"deco", "ADDR 1000", "eeco"}));
+        QCOMPARE(frmRestore::openWindow() != nullptr, opens);
+        QCOMPARE(w.MSComm1->portOpen(), !opens);
+        QCOMPARE(shared().RefreshRequested, !opens);
+        if (frmRestore *r = frmRestore::openWindow())
+            r->unload();
+    }
+
+    void lostRadioClosesTheWindowAndReconnects()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        Clock::startTimer(*w.Timer1, 1000);
+        radio.run([&] { rig.radio().config().silentBursts = -1; });
+        radio.clearLog();
+        r->RequestReread();
+        QVERIFY(Clock::waitFor([] { return !frmRestore::openWindow(); }, 10000));
+        QVERIFY(rig.dialogs().messageTexts().contains(
+            QStringLiteral("There was an error communicating with the radio. Please reconnect and try again")));
+        radio.run([&] { rig.radio().config().silentBursts = 0; });
+        QVERIFY(Clock::waitFor([&] { return radio.commands().contains(QStringLiteral("OPEN")); }, 60000));
+        const QStringList lines = radio.commands();
+        QVERIFY(lines.contains(QStringLiteral("CLOS")));
+        QVERIFY(lines.indexOf(QStringLiteral("CLOS")) < lines.indexOf(QStringLiteral("OPEN")));
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(!shared().RestoreCommFailed);
+    }
+
+    // The plain rules, where a row of text says it all.
+    void fileLinesGoToTheirRows_data()
+    {
+        QTest::addColumn<QString>("rev");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("owner message holding UNIT is taken as the unit line")
+            << "320" << QStringList{"OWM UNIT 7 NORTH"} << "NewUnitAddr" << "OWM UNIT 7 NORTH";
+        QTest::newRow("DEVICE CTS KEY is the device type") << "320" << QStringList{"DEVICE CTS KEY"} << "NewDeviceType"
+                                                           << "DEVICE CTS KEY";
+        QTest::newRow("XMIN 3 and XMAX 5 build the map") << "320" << QStringList{"XMIN 3", "XMAX 5"} << "NewXMAP"
+                                                         << "XMAP 00000038";
+        QTest::newRow("a second pair adds to the map")
+            << "320" << QStringList{"XMIN 3", "XMAX 5", "XMIN 0", "XMAX 0"} << "NewXMAP" << "XMAP 00000039";
+        QTest::newRow("XMAX without XMIN gives an empty map") << "320" << QStringList{"XMAX 5"} << "NewXMAP"
+                                                              << "XMAP 00000000";
+        QTest::newRow("RXD below 300 is dropped") << "250" << QStringList{"RXD 5"} << "" << "";
+        QTest::newRow("LPMHOLD never fills LPM") << "320" << QStringList{"LPMHOLD 10"} << "NewLPMHOLD" << "LPMHOLD 10";
+        QTest::newRow("AMASK takes the mask label") << "320" << QStringList{"AMASK 0000FFFF"} << "NewAlarmMask"
+                                                    << "MASK:  0000FFFF";
+    }
+
+    void fileLinesGoToTheirRows()
+    {
+        QFETCH(QString, rev);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        Restore::ReadState state;
+        std::optional<Restore::LineEffect> last;
+        for (const QString &l : lines)
+            last = Restore::interpretLine(l, rev, state);
+        QCOMPARE(last ? last->newBox : QString(), box);
+        QCOMPARE(last ? last->text : QString(), text);
+    }
+
+    void pairLinesJoin()
+    {
+        QCOMPARE(Restore::pairText("n/a", "DLINK 19200"), QStringLiteral("DLINK 19200"));
+        QCOMPARE(Restore::pairText("DLINK 19200", "DLINK OFF"), QStringLiteral("DLINK 19200 (OFF)"));
+        QCOMPARE(Restore::pairText("n/a", "DLINK OFF"), QStringLiteral("DLINK OFF"));
+        QCOMPARE(Restore::programCommands(*findSettingByBox("DLINK"), "n/a"), QStringList{"DLINK OFF"});
+    }
+
+    void savedLinesFollowModeAndRevision_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("rev");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("remote: no RXTOT and no master rows")
+            << "MODE R" << "320" << QStringList{"SLEEP ON", "XADDR 0"} << QStringList{"RXTOT 10", "HOPTIME 28", "SAF OFF"};
+        QTest::newRow("below 200: XMIN and XMAX, no extensions or links")
+            << "MODE M" << "150" << QStringList{"XMIN 0", "XMAX 31", "RXTOT 10"}
+            << QStringList{"XMAP 00000001", "DTYPE NODE", "DLINK OFF", "RTU 0"};
+        QTest::newRow("unreadable revision writes no n/a box")
+            << "MODE M" << "" << QStringList{"XMIN 0", "DLINK OFF"} << QStringList{"n/a", "XMAP 00000001"};
+    }
+
+    void savedLinesFollowModeAndRevision()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, rev);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        const QHash<QString, QString> boxes = {
+            {"Mode", mode},          {"RxTimeOut", "RXTOT 10"}, {"SleepMode", "SLEEP ON"},   {"HopTime", "HOPTIME 28"},
+            {"StoreAndForward", "SAF OFF"}, {"XADDR", "XADDR 0"}, {"XMIN", "XMIN 0"},       {"XMAX", "XMAX 31"},
+            {"XMAP", "XMAP 00000001"}, {"DTYPE", "DTYPE NODE"},  {"DLINK", "n/a"},          {"SoftRTU", "RTU 0 (OFF)"},
+            {"RXD", "n/a"},           {"CSADDR", "n/a"}};
+        const QStringList lines = Restore::settingLines(
+            [&](const QString &b) { return boxes.value(b, QStringLiteral("n/a")); }, rev);
+        for (const QString &p : present)
+            QVERIFY2(lines.contains(p), qPrintable(p));
+        for (const QString &a : absent)
+            QVERIFY2(!lines.contains(a), qPrintable(a));
+    }
+};
+
+QTEST_MAIN(TestRestore)
+#include "tst_restore.moc"
