@@ -4,6 +4,8 @@
 #include <QLoggingCategory>
 #include <QSerialPort>
 
+#include <cerrno>
+
 #ifdef Q_OS_UNIX
 #include <termios.h>
 #endif
@@ -165,6 +167,13 @@ void SerialCommControl::onError(int error)
     case QSerialPort::TimeoutError:
         return;
     case QSerialPort::ResourceError:
+        // A full output queue (a long transfer outruns the line) is no lost device: the rest
+        // goes out when the driver takes it.
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            m_port->clearError();
+            return;
+        }
+        break;
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
     case QSerialPort::DeviceNotFoundError:
