@@ -133,7 +133,7 @@ void frmRestore::ReadConfigurationFile()
     CheckAllButton->setEnabled(true);
     UnCheckAllButton->setEnabled(true);
     flags().FileLoaded = true;
-    FileSettingsLabel->setText(QStringLiteral("Settings in file\r") + QFileInfo(fileName).fileName() + QLatin1Char(':'));
+    FileSettingsLabel->setText(QStringLiteral("Settings in file\n") + QFileInfo(fileName).fileName() + QLatin1Char(':'));
 
     Restore::ReadState state;
     // A line ends at CR or CR LF.

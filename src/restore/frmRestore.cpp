@@ -276,7 +276,7 @@ void frmRestore::Form_Load()
     }
     TabStrip->setCurrentIndex(0);
     RadSetStack->setCurrentIndex(0);
-    FileSettingsLabel->setText(QStringLiteral("Open a file for\rrestoring settings..."));
+    FileSettingsLabel->setText(QStringLiteral("Open a file for\nrestoring settings..."));
     toolButtons[QStringLiteral("ProgramRadio")]->setEnabled(false);
     toolButtons[QStringLiteral("SaveConfig")]->setEnabled(false);
     applyRevisionLayout();

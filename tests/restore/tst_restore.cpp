@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QTabBar>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -252,6 +253,7 @@ private slots:
         QVERIFY(r->check("HopCheck")->isChecked());
         QVERIFY(!r->check("SleepCheck")->isChecked());
 
+        r->TabStrip->setCurrentIndex(1);
         r->grab().save(QStringLiteral("/tmp/restore-window.png"));
         r->unload();
     }
