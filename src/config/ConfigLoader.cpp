@@ -92,17 +92,17 @@ bool readConfigurationLines(const QString &fileName)
     return true;
 }
 
-void refresh(frmCorvista &w)
+} // namespace
+
+void frmCorvista::refreshAfterTask()
 {
     try {
-        w.ButtonRefresh_Click();
+        ButtonRefresh_Click();
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
-            frmCorvista::showCommErrorBox();
+            showCommErrorBox();
     }
 }
-
-} // namespace
 
 bool frmCorvista::LoadConfigurationFile(QString &fileName, bool newRadio)
 {
@@ -160,7 +160,7 @@ void frmCorvista::SendConfigurationLines(bool unitPrompt)
         return;
     s.IgnoreCommEvents = false;
     s.PortTimedOut = false;
-    refresh(*this);
+    refreshAfterTask();
 }
 
 void frmCorvista::programFromConfigurationFile(const QString &fileName, const QString &word)
@@ -183,7 +183,7 @@ void frmCorvista::programFromConfigurationFile(const QString &fileName, const QS
     }
     // After a break-off the sender has already handed the port back and asked for the refresh.
     if (!ConfigSendAborted)
-        refresh(*this);
+        refreshAfterTask();
     frQuick->setEnabled(true);
 }
 
@@ -205,5 +205,5 @@ void frmCorvista::cmdProgramFromFile_Click()
 
 void frmCorvista::cmdReadRadio_Click()
 {
-    refresh(*this);
+    refreshAfterTask();
 }

@@ -293,12 +293,7 @@ void frmCorvista::cmdSaveToPreset_Click()
             cmdSaveToPreset->setEnabled(false);
     }
     frQuick->setEnabled(true);
-    try {
-        ButtonRefresh_Click();
-    } catch (const CommError &e) {
-        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
-            showCommErrorBox();
-    }
+    refreshAfterTask();
 }
 
 void frmCorvista::cmdPre_MouseUp(int index, int button)

@@ -243,7 +243,8 @@ private slots:
         const qint64 t0 = Clock::nowMs();
         w.SendConfigurationLines(false);
         const qint64 took = Clock::nowMs() - t0;
-        QVERIFY2(took >= 2000 && took < 2600, qPrintable(QString::number(took)));
+        // The time-out timer may fire up to 5 % early.
+        QVERIFY2(took >= 1850 && took < 2600, qPrintable(QString::number(took)));
         Clock::pumpFor(100);
         QCOMPARE(heard(rig.radio()), QStringList{"ADDR 1001"});
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{TimedOut});
