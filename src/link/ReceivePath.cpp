@@ -19,36 +19,6 @@
 
 Q_LOGGING_CATEGORY(lcLink, "wavecrest.link", QtWarningMsg)
 
-namespace {
-QString eventText(int event)
-{
-    switch (event) {
-    case CommEv::CTS: return QStringLiteral("Change in CTS Detected");
-    case CommEv::DSR: return QStringLiteral("Change in DSR Detected");
-    case CommEv::CD: return QStringLiteral("Change in CD Detected");
-    case CommEv::Ring: return QStringLiteral("Connecting");
-    case CommEv::EOFChar: return QStringLiteral("End of File Detected");
-    default: return {};
-    }
-}
-
-QString errorText(int event)
-{
-    switch (event) {
-    case CommEv::Break: return QStringLiteral("Break Received");
-    case CommEv::CTSTO: return QStringLiteral("CTS Timeout");
-    case CommEv::DSRTO: return QStringLiteral("DSR Timeout");
-    case CommEv::Frame: return QStringLiteral("Framing Error");
-    case CommEv::Overrun: return QStringLiteral("Overrun Error");
-    case CommEv::CDTO: return QStringLiteral("Carrier Detect Timeout");
-    case CommEv::RxOver: return QStringLiteral("Receive Buffer Overflow");
-    case CommEv::RxParity: return QStringLiteral("Parity Error");
-    case CommEv::TxFull: return QStringLiteral("Transmit Buffer Full");
-    case CommEv::DCB: return QStringLiteral("Error retrieving DCB");
-    default: return QStringLiteral("Unknown error or event");
-    }
-}
-} // namespace
 
 void frmCorvista::MSComm1_OnComm()
 {
@@ -73,14 +43,14 @@ void frmCorvista::MSComm1_OnComm()
             showCommErrorBox();
             return;
         }
-        const QString evText = eventText(event);
+        const QString evText = CommEv::eventText(event);
         if (!evText.isEmpty()) {
             if (s.ShowCommStatus)
                 setStatusText(QStringLiteral("Status: ") + evText);
             Clock::startTimer(*Timer2, 2000);
             return;
         }
-        const QString errText = errorText(event);
+        const QString errText = CommEv::errorText(event);
         if (s.ShowCommStatus)
             setStatusText(QStringLiteral("Status: ") + errText);
         dialogs().beep();

@@ -46,6 +46,10 @@ constexpr int DCB = 1011;
 // The device went away while open (USB adapter unplugged, other end of a pty closed). The
 // control closes the port before raising it.
 constexpr int DeviceLost = 1100;
+
+// The text shown for an event (empty for the data events and for errors) and for an error.
+QString eventText(int event);
+QString errorText(int event);
 } // namespace CommEv
 
 class CommControl : public QObject

@@ -39,23 +39,6 @@ constexpr int TwipsPerPixel = 15;
 constexpr int RowStep = 360;   // twips from one row to the next on a page
 const QColor ButtonShadow = QColor(160, 160, 160);
 
-QString errorTextOf(int event)
-{
-    switch (event) {
-    case CommEv::Break: return QStringLiteral("Break Received");
-    case CommEv::CTSTO: return QStringLiteral("CTS Timeout");
-    case CommEv::DSRTO: return QStringLiteral("DSR Timeout");
-    case CommEv::Frame: return QStringLiteral("Framing Error");
-    case CommEv::Overrun: return QStringLiteral("Overrun Error");
-    case CommEv::CDTO: return QStringLiteral("Carrier Detect Timeout");
-    case CommEv::RxOver: return QStringLiteral("Receive Buffer Overflow");
-    case CommEv::RxParity: return QStringLiteral("Parity Error");
-    case CommEv::TxFull: return QStringLiteral("Transmit Buffer Full");
-    case CommEv::DCB: return QStringLiteral("Error retrieving DCB");
-    default: return QStringLiteral("Unknown error or event");
-    }
-}
-
 bool isPortError(const CommError &e)
 {
     return e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen;
@@ -414,7 +397,7 @@ void frmRestore::MSComm2_OnComm()
         return;
     try {
         dialogs().beep();
-        if (MsgBox(errorTextOf(event), Msg::OKCancel, Msg::NoIcon, QStringLiteral("Click Cancel to quit, OK to ignore."))
+        if (MsgBox(CommEv::errorText(event), Msg::OKCancel, Msg::NoIcon, QStringLiteral("Click Cancel to quit, OK to ignore."))
             == Msg::Cancel)
             MSComm2->setPortOpen(false);
     } catch (const CommError &e) {
