@@ -376,15 +376,6 @@ private slots:
             QCOMPARE(now.*field, saved.*field);
         QCOMPARE(now.dlinkOn, true);
     }
-
-    void readRadioAsksForTheReadOut()
-    {
-        RIG(rig, Scale, writableRadio());
-        frmCorvista &w = connectQuietly(rig);
-        w.cmdReadRadio->click();
-        QVERIFY(shared().RefreshRequested);
-        QVERIFY(rig.radio().lines().isEmpty());
-    }
 };
 
 QTEST_MAIN(TestConfigLoader)

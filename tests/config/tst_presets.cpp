@@ -405,19 +405,6 @@ private slots:
         }
     }
 
-    void renameWithoutAFileChangesOnlyTheButton()
-    {
-        RIG(rig, Scale, writableRadio());
-        writePreset(rig, 2, "Tower site master", "Tower");
-        frmCorvista &w = connectQuietly(rig);
-        QVERIFY(QFile::remove(rig.env().path("Presets/Preset2.txt")));
-        rig.dialogs().answerInput("Hill");
-        shared().PresetMenuIndex = 1;
-        w.mnuPresetRename_Click();
-        QCOMPARE(w.cmdPre[1]->text(), QStringLiteral("Hill"));
-        QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), QStringList{});
-    }
-
     void viewShowsThePresetFile()
     {
         RIG(rig, Scale, writableRadio());
@@ -446,27 +433,6 @@ private slots:
         });
         w.mnuPresetView_Click();
         QVERIFY(!shown);
-    }
-
-    // Not a check: with WAVECREST_SHOTS naming a folder, pictures of the Tasks view with presets
-    // and of the viewer go there, to be looked at.
-    void pictures()
-    {
-        const QString folder = qEnvironmentVariable("WAVECREST_SHOTS");
-        if (folder.isEmpty())
-            QSKIP("WAVECREST_SHOTS is not set.");
-        RIG(rig, Scale, writableRadio());
-        writePreset(rig, 1, "Tower site master, 30 dBm", "Tower");
-        writePreset(rig, 2, "Pump station remote", "Pump 2");
-        writePreset(rig, 4, "Hill relay, repeater", "Hill relay");
-        frmCorvista &w = connectQuietly(rig);
-        w.frQuick->grab().save(folder + QStringLiteral("/tasks-presets.png"));
-        auto watch = whenShown<frmViewer>([&](frmViewer &v) {
-            v.grab().save(folder + QStringLiteral("/viewer.png"));
-            v.cmdClose->click();
-        });
-        shared().PresetMenuIndex = 0;
-        w.mnuPresetView_Click();
     }
 };
 
