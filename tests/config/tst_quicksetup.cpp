@@ -48,16 +48,20 @@ QString programming(int dots)
     return QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING") + QString(dots, QLatin1Char('.'));
 }
 
-// What the program sent, once the radio has read it (it reads only while events run, and the
-// setup's pauses run none).
-QStringList heard(RadioRig &rig)
+// What the program sent, once the radio has read at least `expected` lines (it reads only while
+// events run, and the setup's pauses run none), and whatever follows them a moment later.
+QStringList heard(RadioRig &rig, qsizetype expected)
 {
+    auto commands = [&rig] {
+        QStringList out;
+        for (const QString &line : rig.radio().lines())
+            if (!line.isEmpty())
+                out << line;
+        return out;
+    };
+    Clock::waitFor([&] { return commands().size() >= expected; }, 25000);
     Clock::pumpFor(300);
-    QStringList out;
-    for (const QString &line : rig.radio().lines())
-        if (!line.isEmpty())
-            out << line;
-    return out;
+    return commands();
 }
 
 struct TasksState
@@ -200,7 +204,7 @@ private slots:
                                      + QStringList{QStringLiteral("MODE ") + QStringLiteral("MRX")[role],
                                                    "ADDR " + addrSent, "PWR 27", "BAUD 19200"}
                                      + tail;
-        QCOMPARE(heard(rig), expected);
+        QCOMPARE(heard(rig, expected.size()), expected);
         QCOMPARE(rig.dialogs().messageTexts().mid(1), messages);
         QCOMPARE(terminal, programming(dots));
         // Every box after the first question came while the Tasks view stood disabled and the
@@ -246,7 +250,7 @@ private slots:
         QCOMPARE(shown[0].text, firstLine + "\r\n\r\nBAUD: 4800\r\n\r\nADDR: 2001\r\n\r\nPWR: 20 dBm");
         QCOMPARE(shown[0].title, title);
         QCOMPARE(shown[0].buttons, int(Msg::YesNo));
-        QCOMPARE(heard(rig), QStringList{});
+        QCOMPARE(heard(rig, 0), QStringList{});
         QCOMPARE(w.txtTerm->text(), before);
         QVERIFY(w.frQuick->isEnabled());
         QVERIFY(!shared().RefreshRequested);
@@ -259,7 +263,8 @@ private slots:
         rig.dialogs().answerMsgBox(Msg::Yes);
         w.cmdRemote->click();
         QCOMPARE(w.txtTerm->text(), programming(5));
-        QCOMPARE(heard(rig), (QStringList{"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"}));
+        const QStringList expected = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
+        QCOMPARE(heard(rig, expected.size()), expected);
         QCOMPARE(rig.radio().config().mode, QStringLiteral("R"));
         verifyEndState(w);
     }
@@ -274,7 +279,8 @@ private slots:
         writeNewRadio();
         rig.dialogs().answerMsgBox(Msg::Yes);
         w.cmdRemote->click();
-        QCOMPARE(heard(rig), (QStringList{"FEC ON", "RETRY 3", "MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"}));
+        const QStringList expected = {"FEC ON", "RETRY 3", "MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
+        QCOMPARE(heard(rig, expected.size()), expected);
         QVERIFY(!shared().PortTimedOut);
         verifyEndState(w);
     }
@@ -348,7 +354,8 @@ private slots:
         QVERIFY(during.ignoring);
         QCOMPARE(during.terminal, programming(8));
         const QStringList role = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
-        QCOMPARE(heard(rig), NewRadioCommands + role + tail);
+        const QStringList expected = NewRadioCommands + role + tail;
+        QCOMPARE(heard(rig, expected.size()), expected);
         QVERIFY(w.findChild<frmSimpleXMAP *>() == nullptr);
         verifyEndState(w);
     }
