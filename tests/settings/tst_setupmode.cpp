@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+Q_DECLARE_METATYPE(FakeRadio::Stage)
+
 namespace {
 
 FakeRadio::Config loggedIn()
@@ -419,7 +421,6 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(FakeRadio::Stage)
 
 QTEST_MAIN(TestSetupMode)
 #include "tst_setupmode.moc"
