@@ -469,11 +469,11 @@ private slots:
         bool qualityShown = false;
         whenShown<frmZoneData>([&](frmZoneData &z) {
             QCOMPARE(z.windowTitle(), QStringLiteral("Zone Data"));
-            QVERIFY(Clock::waitFor([&] { return z.frameZone[6]->title() == QLatin1String("Zone 7 (skipped)"); }, 5000));
+            QVERIFY(Clock::waitFor([&] { return z.frameZone[6]->title() == QLatin1String("Zone 7 (skipped)"); }, 100000));
             QCOMPARE(z.frameZone[1]->title(), QStringLiteral("Zone 2 (skipped)"));
             QCOMPARE(z.frameZone[0]->title(), QStringLiteral("Zone 1"));
             // Counts rise with every poll.
-            QVERIFY(Clock::waitFor([&] { return z.zoneTXCount[7]->text().toInt() > 200; }, 20000));
+            QVERIFY(Clock::waitFor([&] { return z.zoneTXCount[7]->text().toInt() > 200; }, 600000));
             QVERIFY(z.zoneRXCount[7]->text().toInt() > 0);
             QVERIFY(z.labelZone[10]->text().toInt() >= 1000);
             QVERIFY(z.zoneTXBar[7]->heightTwips() > z.zoneTXBar[0]->heightTwips());
@@ -482,7 +482,7 @@ private slots:
             whenShown<frmZoneQuality>([&](frmZoneQuality &q) {
                 qualityShown = true;
                 QVERIFY(!z.pollTimer->isActive());
-                QVERIFY(Clock::waitFor([&] { return q.percentUsable[1]->text() != QLatin1String("0"); }, 20000));
+                QVERIFY(Clock::waitFor([&] { return q.percentUsable[1]->text() != QLatin1String("0"); }, 600000));
                 QCOMPARE(q.SkippedCount, 2);
                 q.grab().save(QStringLiteral("/tmp/diag_zonequality.png"));
                 q.mnuExitScreen->trigger();
@@ -493,7 +493,7 @@ private slots:
 
             z.mnuResetZoneData->trigger();
             QCOMPARE(z.zoneTXCount[7]->text(), QStringLiteral("0"));
-            QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("zone clear")); }, 5000));
+            QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("zone clear")); }, 100000));
             QCOMPARE(rig.radio().config().zoneCounts[0][0] < 1000, true);
             z.mnuExitScreen->trigger();
         });
