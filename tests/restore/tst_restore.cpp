@@ -122,7 +122,9 @@ QStringList fileLines(const QString &path)
     return lines;
 }
 
-const double Scale = 0.1;
+// The window reads its port once, a fixed time after each command: that time must leave a loaded
+// machine room to answer.
+const double Scale = 0.3;
 
 } // namespace
 
