@@ -57,17 +57,6 @@ void writeLines(const QString &path, const QStringList &lines)
         f.write(line.toLatin1() + "\r\n");
 }
 
-QStringList readLines(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 QStringList preset(int slot, const QString &name, const QString &caption)
 {
     return {QStringLiteral("#PresetFile%1").arg(slot), "#Name:" + name, "#PresetCaption:" + caption,
@@ -212,7 +201,7 @@ private slots:
             QVERIFY(rig.radio().lines().isEmpty());
             return;
         }
-        const QStringList lines = readLines(path);
+        const QStringList lines = crLfFileLines(path);
         QCOMPARE(lines.mid(0, 3), (QStringList{"#PresetFile2", "#Name:Tower site master", "#PresetCaption:" + caption}));
         QVERIFY(lines[3].startsWith(QLatin1String("#Created by Karvel Wavecrest Configuration Software Version ")));
         QVERIFY(lines.contains(QStringLiteral("UNIT 12345")));
@@ -388,7 +377,7 @@ private slots:
         else
             w.mnuPresetEditDesc->trigger();
         QCOMPARE(stateOf(w.cmdPre[1]), button);
-        const QStringList lines = readLines(rig.env().path("Presets/Preset2.txt"));
+        const QStringList lines = crLfFileLines(rig.env().path("Presets/Preset2.txt"));
         QCOMPARE(lines.mid(0, 3), header);
         if (!header.isEmpty())
             QCOMPARE(lines.mid(3), preset(2, "", "").mid(3));

@@ -111,17 +111,6 @@ QStringList after(const QStringList &lines, const QString &first)
     return i < 0 ? QStringList() : lines.mid(i);
 }
 
-QStringList fileLines(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 // The window reads its port once, a fixed time after each command: that time must leave a loaded
 // machine room to answer.
 const double Scale = 0.3;
@@ -325,7 +314,7 @@ private slots:
         rig.dialogs().answerSave(path);
         r->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
 
-        const QStringList lines = fileLines(path);
+        const QStringList lines = crLfFileLines(path);
         QVERIFY(lines.value(0).startsWith(QStringLiteral("Created by Karvel Wavecrest Configuration Software Version ")));
         QVERIFY(lines.value(1).startsWith(QStringLiteral("On ")));
         QCOMPARE(lines.mid(2, 6), (QStringList{"From Radio, serial number: SN 00123456", "With Firmware Version: ",

@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 
 TestEnv::TestEnv(double clockScale) : m_dialogs(std::make_unique<ScriptedDialogs>()), m_oldCwd(QDir::currentPath())
 {
@@ -25,4 +26,15 @@ TestEnv::~TestEnv()
     SettingsStore::setFolder(QString());
     qunsetenv("WAVECREST_HOME");
     resetShared();
+}
+
+QStringList crLfFileLines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }

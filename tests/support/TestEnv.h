@@ -4,8 +4,12 @@
 
 #include "support/ScriptedDialogs.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+
+// The lines of a CR LF text file (Latin-1), without a last empty line; empty when unreadable.
+QStringList crLfFileLines(const QString &path);
 
 class TestEnv
 {
