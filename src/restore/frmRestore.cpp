@@ -134,9 +134,15 @@ void frmRestore::buildUi()
 
     TabStrip = new QTabBar(this);
     for (const char *caption : {"Radio Information", "Radio Settings 1...", "Radio Settings 2...",
-                                "Network Settings 1...", "Network Settings 2...", "Store & Forward Settings...",
+                                "Network Settings 1...", "Network Settings 2...", "Store && Forward Settings...",
                                 "Network Wide Diagnostic Settings..."})
-        TabStrip->addTab(QString::fromLatin1(caption));
+        TabStrip->addTab(QString::fromLatin1(caption));   // "&&" shows one "&"
+    // Every caption stays whole: no scroll arrows, a slightly smaller face instead.
+    TabStrip->setUsesScrollButtons(false);
+    TabStrip->setExpanding(false);
+    QFont tabFont = TabStrip->font();
+    tabFont.setPointSizeF(tabFont.pointSizeF() * 0.9);
+    TabStrip->setFont(tabFont);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmRestore::TabStrip_Click);
     layout->addWidget(TabStrip);
     RadSetStack = new QStackedWidget(this);
