@@ -146,6 +146,7 @@ public:
     void runWriteAccessProbe();
     void readOutPause();
     bool m_readingSettings = false;   // a read-out is running (ticks nest while it waits)
+    bool m_deviceLostReported = false; // the user was told the port went away; a read-out then ends quietly
     // [read-out: more declarations go here]
 
     // ---- setting edit handlers (settings/EditHandlers.cpp) ----

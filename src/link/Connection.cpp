@@ -62,6 +62,7 @@ void frmCorvista::mnuOpen_Click()
         toolButtons["Connect"]->setEnabled(false);
         toolButtons["Disconnect"]->setEnabled(true);
         setSettingsText(QStringLiteral("Settings: ") + MSComm1->settings());
+        m_deviceLostReported = false;
 
         WakeRadio();
         if (s.ConnectAborted)

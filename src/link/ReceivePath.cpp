@@ -40,6 +40,7 @@ void frmCorvista::MSComm1_OnComm()
             qCInfo(lcLink) << "serial device lost";
             DisconnectRadio();
             s.ConnectAborted = true;
+            m_deviceLostReported = true;
             showCommErrorBox();
             return;
         }

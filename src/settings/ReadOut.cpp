@@ -86,7 +86,8 @@ void frmCorvista::Timer1_Timer()
             ReadRadioSettings();
         }
     } catch (const CommError &e) {
-        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+        // A device that went away mid read-out was reported once already.
+        if ((e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen) && !m_deviceLostReported)
             showCommErrorBox();
     }
 }

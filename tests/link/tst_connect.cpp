@@ -216,6 +216,26 @@ private slots:
         QVERIFY(!w.cmdSaveToFile->isEnabled());
         QVERIFY2(cpu < 0.5, qPrintable(QString::number(cpu)));
     }
+
+    void unpluggedDuringAReadOutGivesOneMessage()
+    {
+        RIG(rig);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        Clock::pumpFor(100);
+        // The adapter is pulled while the read-out waits for the "mode" answer.
+        QObject::connect(&rig.pty(), &PtyPort::received, &w, [&](const QByteArray &b) {
+            if (b.contains("mode"))
+                QTimer::singleShot(0, &w, [&] { rig.pty().close(); });
+        });
+        rig.dialogs().clear();
+        shared().RefreshRequested = true;
+        w.Timer1_Timer();
+        Clock::pumpFor(500);
+        QVERIFY(!w.MSComm1->portOpen());
+        QCOMPARE(rig.dialogs().messages().size(), 1);
+        QVERIFY(w.toolButtons["Connect"]->isEnabled());
+    }
 };
 
 QTEST_MAIN(TestConnect)
