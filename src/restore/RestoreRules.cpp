@@ -1,5 +1,7 @@
 #include "restore/RestoreRules.h"
 
+#include "settings/RadioSettingCatalogue.h"
+
 #include "common/Module1.h"
 #include "config/ConfigReport.h"
 
@@ -214,74 +216,80 @@ QStringList settingLines(const std::function<QString(const QString &)> &boxText,
 std::optional<LineEffect> interpretLine(const QString &line, const QString &rev, ReadState &state)
 {
     const auto has = [&line](const char *word) { return line.contains(QLatin1String(word)); };
-    const auto whole = [&line](const QString &box, const QString &check, Rule rule = Rule::None) {
-        return LineEffect{QStringLiteral("New") + box, line, false, check, rule};
+    // The New box and the check box a line fills are the catalogue row's of its value box. A
+    // line with a mode rule ticks nothing itself: the rule decides.
+    const auto effect = [](const QString &box, const QString &text, bool pair = false, Rule rule = Rule::None) {
+        const RadioSetting *row = findSettingByBox(box);
+        return LineEffect{row->restoreNewBox(), text, pair, rule == Rule::None ? row->restoreCheck : QString(), rule};
+    };
+    const auto whole = [&line, &effect](const QString &box, Rule rule = Rule::None) {
+        return effect(box, line, false, rule);
     };
 
     if (has("UNIT"))
-        return whole(u"UnitAddr"_s, u"UnitCheck"_s);
+        return whole(u"UnitAddr"_s);
     if (has("OWN"))
-        return LineEffect{u"NewOwnerName"_s, line.mid(4), false, u"OwnCheck"_s};
+        return effect(u"OwnerName"_s, line.mid(4), false);
     if (has("OWM"))
-        return LineEffect{u"NewOwnerMessage"_s, line.mid(4), false, u"OwmCheck"_s};
+        return effect(u"OwnerMessage"_s, line.mid(4), false);
     if (has("MODE"))
-        return whole(u"Mode"_s, u"ModeCheck"_s);
+        return whole(u"Mode"_s);
     if (has("PWR"))
-        return whole(u"PowerLevel"_s, u"PowerCheck"_s);
+        return whole(u"PowerLevel"_s);
     if (has("BAUD"))
-        return whole(u"BaudRate"_s, u"DataBaudCheck"_s);
+        return whole(u"BaudRate"_s);
     if (has("PORT"))
-        return whole(u"Port"_s, u"PortCheck"_s);
+        return whole(u"Port"_s);
     if (has("DEVICE"))
-        return whole(u"DeviceType"_s, u"DevCheck"_s);
+        return whole(u"DeviceType"_s);
     if (has("AMASK"))
-        return LineEffect{u"NewAlarmMask"_s, QStringLiteral("MASK: ") + line.mid(5), false, u"AlarmMaskCheck"_s};
+        return effect(u"AlarmMask"_s, QStringLiteral("MASK: ") + line.mid(5), false);
     if (has("ALARM ACTIVE"))
-        return whole(u"AlarmSense"_s, u"AlrsCheck"_s);
+        return whole(u"AlarmSense"_s);
     if (has("CTS") && !has("CTSHOLD"))
-        return whole(u"CTSdelay"_s, u"CTSDelayCheck"_s);
+        return whole(u"CTSdelay"_s);
     if (has("CTSHOLD"))
-        return whole(u"CTSHOLDdelay"_s, u"CTSHoldCheck"_s);
+        return whole(u"CTSHOLDdelay"_s);
     if (has("RXTOT"))
-        return whole(u"RxTimeOut"_s, u"RxtoCheck"_s);
+        return whole(u"RxTimeOut"_s);
     if (has("RXD"))
-        return from(300, rev) ? std::optional(whole(u"RXD"_s, u"RXDCheck"_s)) : std::nullopt;
+        return from(300, rev) ? std::optional(whole(u"RXD"_s)) : std::nullopt;
     if (has("SLEEP"))
-        return whole(u"SleepMode"_s, {}, Rule::Sleep);
+        return whole(u"SleepMode"_s, Rule::Sleep);
     if (has("LPMHOLD"))
-        return from(320, rev) ? std::optional(whole(u"LPMHOLD"_s, u"LPMHOLDCheck"_s)) : std::nullopt;
+        return from(320, rev) ? std::optional(whole(u"LPMHOLD"_s)) : std::nullopt;
     if (has("ADDR") && !has("XADDR") && !has("CSADDR"))
-        return whole(u"NetworkAddress"_s, u"NetAddrCheck"_s);
+        return whole(u"NetworkAddress"_s);
     if (has("CSADDR"))
-        return from(300, rev) ? std::optional(whole(u"CSADDR"_s, {}, Rule::Master)) : std::nullopt;
+        return from(300, rev) ? std::optional(whole(u"CSADDR"_s, Rule::Master)) : std::nullopt;
     if (has("HOPTIME"))
-        return whole(u"HopTime"_s, {}, Rule::Master);
+        return whole(u"HopTime"_s, Rule::Master);
     if (has("SKIP"))
-        return whole(u"SkippedZones"_s, {}, Rule::Master);
+        return whole(u"SkippedZones"_s, Rule::Master);
     if (has("LPM") && !has("LPMHOLD"))
-        return from(320, rev) ? std::optional(whole(u"LPM"_s, {}, Rule::Master)) : std::nullopt;
+        return from(320, rev) ? std::optional(whole(u"LPM"_s, Rule::Master)) : std::nullopt;
     if (has("REPEAT"))
-        return whole(u"RepeatCount"_s, {}, Rule::Master);
+        return whole(u"RepeatCount"_s, Rule::Master);
     if (has("RETRY"))
-        return whole(u"RetryCount"_s, {}, Rule::Master);
+        return whole(u"RetryCount"_s, Rule::Master);
     if (has("FEC"))
-        return whole(u"FEC"_s, {}, Rule::Master);
+        return whole(u"FEC"_s, Rule::Master);
     if (has("BUFF"))
-        return whole(u"DataBuff"_s, {}, Rule::Master);
+        return whole(u"DataBuff"_s, Rule::Master);
     if (has("SAF"))
-        return whole(u"StoreAndForward"_s, {}, Rule::Master);
+        return whole(u"StoreAndForward"_s, Rule::Master);
     if (has("XADDR"))
-        return whole(u"XADDR"_s, {}, Rule::Remote);
+        return whole(u"XADDR"_s, Rule::Remote);
     const bool extensions = from(100, rev);
     if (has("XMIN")) {
         if (!extensions)
-            return whole(u"XMIN"_s, u"XMINCheck"_s);
+            return whole(u"XMIN"_s);
         state.xmin = line.mid(5);
         return LineEffect{};
     }
     if (has("XMAX")) {
         if (!extensions)
-            return whole(u"XMAX"_s, u"XMAXCheck"_s);
+            return whole(u"XMAX"_s);
         state.xmax = line.mid(5);
         if (!state.xmin.isEmpty()) {
             bool okMin = false, okMax = false;
@@ -291,22 +299,22 @@ std::optional<LineEffect> interpretLine(const QString &line, const QString &rev,
                 for (int i = qMax(low, 0); i <= qMin(high, 31); ++i)
                     state.mask[32 - i - 1] = QLatin1Char('1');
         }
-        return LineEffect{u"NewXMAP"_s, QStringLiteral("XMAP ") + BinToHex(state.mask), false, u"XMAPCheck"_s};
+        return effect(u"XMAP"_s, QStringLiteral("XMAP ") + BinToHex(state.mask), false);
     }
     if (!extensions && (has("XMAP") || has("XPRI") || has("XRSSI") || has("DTYPE") || has("DLINK") || has("RTU")))
         return std::nullopt;
     if (has("XMAP"))
-        return whole(u"XMAP"_s, u"XMAPCheck"_s);
+        return whole(u"XMAP"_s);
     if (has("XPRI"))
-        return whole(u"XPRI"_s, u"XPRICheck"_s);
+        return whole(u"XPRI"_s);
     if (has("XRSSI"))
-        return whole(u"XRSSI"_s, u"XRSSICheck"_s);
+        return whole(u"XRSSI"_s);
     if (has("DTYPE"))
-        return whole(u"DTYPE"_s, u"DTYPECheck"_s);
+        return whole(u"DTYPE"_s);
     if (has("DLINK"))
-        return LineEffect{u"NewDLINK"_s, line, true, u"DLINKCheck"_s};
+        return effect(u"DLINK"_s, line, true);
     if (has("RTU"))
-        return LineEffect{u"NewSoftRTU"_s, line, true, u"SoftRTUCheck"_s};
+        return effect(u"SoftRTU"_s, line, true);
     return std::nullopt;
 }
 
