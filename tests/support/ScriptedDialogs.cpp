@@ -1,6 +1,10 @@
 #include "support/ScriptedDialogs.h"
 
+#include "platform/Clock.h"
+
+#include <QEventLoop>
 #include <QPrinter>
+#include <QTimer>
 
 ScriptedDialogs::ScriptedDialogs()
 {
@@ -29,6 +33,15 @@ QStringList ScriptedDialogs::messageTexts() const
     return out;
 }
 
+void ScriptedDialogs::runModalLoop()
+{
+    if (m_modalMs <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(Clock::realMs(m_modalMs), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 int ScriptedDialogs::beeps() const
 {
     int n = 0;
@@ -43,6 +56,7 @@ int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QS
     shown << s;
     if (onMsgBox)
         onMsgBox(s);
+    runModalLoop();
     if (!m_msg.isEmpty())
         return m_msg.dequeue();
     switch (buttons) {
@@ -57,24 +71,28 @@ int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QS
 QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     shown << Shown{QStringLiteral("input"), prompt, title, 0, 0, defaultText};
+    runModalLoop();
     return m_input.isEmpty() ? QString() : m_input.dequeue();
 }
 
 QString ScriptedDialogs::openFile(const QString &title, const QString &filter, const QString &)
 {
     shown << Shown{QStringLiteral("open"), {}, title, 0, 0, filter};
+    runModalLoop();
     return m_open.isEmpty() ? QString() : m_open.dequeue();
 }
 
 QString ScriptedDialogs::saveFile(const QString &title, const QString &filter, const QString &)
 {
     shown << Shown{QStringLiteral("save"), {}, title, 0, 0, filter};
+    runModalLoop();
     return m_save.isEmpty() ? QString() : m_save.dequeue();
 }
 
 bool ScriptedDialogs::printerDialog(QPrinter &printer)
 {
     shown << Shown{QStringLiteral("print"), {}, {}, 0, 0, {}};
+    runModalLoop();
     if (m_print.isEmpty())
         return false;
     auto setup = m_print.dequeue();

@@ -37,6 +37,11 @@ public:
     void cancelPrinter() { m_print.enqueue(nullptr); }
     // Called whenever a message box is shown (before it answers), e.g. to act meanwhile.
     std::function<void(const Shown &)> onMsgBox;
+    // Modal mode: each box (message, input, file, printer) runs a nested event loop for this many
+    // nominal milliseconds before it answers, as a real modal box does while the user reads it:
+    // timers fire, the main window ticks, windows close. 0 (the default) answers at once.
+    void setModal(int nominalMs) { m_modalMs = nominalMs; }
+    int modalMs() const { return m_modalMs; }
 
     QList<Shown> shown;
     QList<Shown> messages() const;             // the message boxes only
@@ -53,6 +58,9 @@ public:
     void beep() override;
 
 private:
+    void runModalLoop();
+
+    int m_modalMs = 0;
     QQueue<int> m_msg;
     QQueue<QString> m_input, m_open, m_save;
     QQueue<std::function<void(QPrinter &)>> m_print;
