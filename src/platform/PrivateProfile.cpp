@@ -1,8 +1,9 @@
 #include "platform/PrivateProfile.h"
 
+#include "platform/SafeFile.h"
+
 #include <QFile>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QVector>
 
 Q_LOGGING_CATEGORY(lcProfile, "wavecrest.profile", QtInfoMsg)
@@ -61,11 +62,15 @@ QVector<Line> parseLines(const QString &text)
     while (pos < text.size()) {
         Line line;
         line.start = pos;
-        const qsizetype lf = text.indexOf(u'\n', pos);
-        line.end = lf < 0 ? text.size() : lf + 1;
-        line.contentEnd = lf < 0 ? text.size() : lf;
-        if (line.contentEnd > line.start && text[line.contentEnd - 1] == u'\r')
-            --line.contentEnd;
+        // A line ends at CR LF, LF or a lone CR: a CR left inside a line would hide the key that
+        // follows it from every reader and join it to the value before.
+        qsizetype stop = pos;
+        while (stop < text.size() && text[stop] != u'\n' && text[stop] != u'\r')
+            ++stop;
+        line.contentEnd = stop;
+        if (stop < text.size())
+            stop += text[stop] == u'\r' && stop + 1 < text.size() && text[stop + 1] == u'\n' ? 2 : 1;
+        line.end = stop;
         pos = line.end;
 
         const QString content = trimBlanks(QStringView(text).sliced(line.start, line.contentEnd - line.start));
@@ -164,6 +169,7 @@ int writePrivateProfileString(const QString &section, const QString &key, const 
 
     const QString eol = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n")
                       : text.contains(u'\n')                 ? QStringLiteral("\n")
+                      : text.contains(u'\r')                 ? QStringLiteral("\r")
                                                              : QStringLiteral("\r\n");
     const QVector<Line> lines = parseLines(text);
     const Location at = locate(lines, section, key);
@@ -179,21 +185,16 @@ int writePrivateProfileString(const QString &section, const QString &key, const 
         else
             text.insert(after.end, entry + eol);
     } else {
-        if (!text.isEmpty() && !text.endsWith(u'\n'))
+        if (!text.isEmpty() && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
             text += eol;
         if (!lines.isEmpty() && !trimBlanks(QStringView(text).sliced(lines.last().start)).isEmpty())
             text += eol;   // a blank line between sections, as a person would lay them out
         text += u'[' + oneLine(section) + u']' + eol + oneLine(key) + u'=' + oneLine(value) + eol;
     }
 
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCDebug(lcProfile) << "cannot write" << filePath << file.errorString();
-        return 0;
-    }
-    const QByteArray bytes = text.toLatin1();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        qCDebug(lcProfile) << "cannot write" << filePath << file.errorString();
+    QString error;
+    if (!SafeFile::write(filePath, text.toLatin1(), &error)) {
+        qCDebug(lcProfile) << "cannot write" << filePath << error;
         return 0;
     }
     return 1;

@@ -1,5 +1,6 @@
 // The INI reader and writer behind the settings file, judged by the text on disk.
 #include "platform/PrivateProfile.h"
+#include "support/FullDisk.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -133,6 +134,15 @@ private slots:
         QTest::newRow("value is written as Latin-1")
             << QByteArray() << "A" << "k" << QString::fromUtf8("Straße")
             << QByteArray("[A]\r\nk=Stra\xdf" "e\r\n");
+        QTest::newRow("last line ended by a lone CR keeps its key whole")
+            << QByteArray("[Presets]\r\nOne=1\r\nTwo=2\r") << "Presets" << "Three" << "3"
+            << QByteArray("[Presets]\r\nOne=1\r\nTwo=2\rThree=3\r\n");
+        QTest::newRow("file of lone CRs keeps them")
+            << QByteArray("[A]\rx=1\r") << "B" << "y" << "2"
+            << QByteArray("[A]\rx=1\r\r[B]\ry=2\r");
+        QTest::newRow("lone CR ends a key replaced in place")
+            << QByteArray("[A]\rx=1\ry=2\r") << "A" << "x" << "9"
+            << QByteArray("[A]\rx=9\ry=2\r");
         QTest::newRow("line breaks in a value cannot plant keys")
             << QByteArray() << "A" << "k" << "one\r\n[B]\r\nx=1"
             << QByteArray("[A]\r\nk=one  [B]  x=1\r\n");
@@ -158,6 +168,36 @@ private slots:
         QVERIFY(writePrivateProfileString("Other", "Caption1", "  padded  ", path()));
         QCOMPARE(getPrivateProfileString("OTHER", "caption1", "", 100, path()).text, QString("padded"));
         QCOMPARE(getPrivateProfileString("Presets", "Caption1", "", 100, path()).text, QString("Master North"));
+    }
+
+    void loneCarriageReturnEndsALine()
+    {
+        put("[Presets]\r\nOne=1\r\nTwo=2\r");
+        QVERIFY(writePrivateProfileString("Presets", "Three", "3", path()) != 0);
+        QCOMPARE(getPrivateProfileString("Presets", "Two", "", 100, path()).text, QString("2"));
+        QCOMPARE(getPrivateProfileString("Presets", "Three", "", 100, path()).text, QString("3"));
+        QCOMPARE(getPrivateProfileString("Presets", "One", "", 100, path()).text, QString("1"));
+
+        put("[A]\rx=1\ry=2");
+        QCOMPARE(getPrivateProfileString("A", "x", "", 100, path()).text, QString("1"));
+        QCOMPARE(getPrivateProfileString("A", "y", "", 100, path()).text, QString("2"));
+    }
+
+    // The disk fills up while the file is written: the old file stays whole and no file is made
+    // where there was none.
+    void fullDiskKeepsTheOldFile()
+    {
+        put(HandWritten);
+        {
+            FullDisk disk(16);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            QCOMPARE(writePrivateProfileString("Presets", "Caption4", "Repeater", path()), 0);
+            QCOMPARE(writePrivateProfileString("A", "k", "a value longer than the room left", path("new.ini")), 0);
+        }
+        QCOMPARE(contents(), HandWritten);
+        QVERIFY(!QFile::exists(path("new.ini")));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"settings.ini"});
     }
 
     void failedWriteLeavesNothingBehind()

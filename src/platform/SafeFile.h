@@ -1,0 +1,48 @@
+// Writing a file whole or not at all. The bytes go to a temporary file beside the target, which
+// takes the target's name only once every byte has been written; a write that fails (a full disk,
+// a folder the user cannot write) leaves the old file as it was and keeps the system's own words
+// for what went wrong, for the message the user is shown.
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+class SafeFileWriter
+{
+public:
+    explicit SafeFileWriter(const QString &path);
+    // A file never committed is dropped.
+    ~SafeFileWriter();
+
+    SafeFileWriter(const SafeFileWriter &) = delete;
+    SafeFileWriter &operator=(const SafeFileWriter &) = delete;
+
+    // Creates the temporary file; false when the folder will not take it.
+    bool open();
+    // Appends the bytes; false when not all of them were written. After the first failure every
+    // write and the commit fail.
+    bool write(const QByteArray &bytes);
+    // Gives the target its new contents; false after any failure, the target then untouched.
+    bool commit();
+    // Drops what was written; the target stays as it was.
+    void cancel();
+
+    bool failed() const { return !m_error.isEmpty(); }
+    // The system's text for the first failure ("No space left on device"); empty when none.
+    QString errorString() const { return m_error; }
+    QString fileName() const { return m_file.fileName(); }
+
+private:
+    bool fail(const QString &why);
+
+    QSaveFile m_file;
+    QString m_error;
+    bool m_open = false;
+};
+
+namespace SafeFile {
+// Writes the whole file in one go; on failure false, the old file untouched and the system's
+// text in *error.
+bool write(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+} // namespace SafeFile
