@@ -16,6 +16,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override
     {
         QLabel::mousePressEvent(event);
-        emit clicked();
+        if (isEnabled())
+            emit clicked();
     }
 };

@@ -211,8 +211,10 @@ void frmSplash::closeEvent(QCloseEvent *event)
 
 bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 {
+    // A filter sees the mouse events of a disabled label as well; those are not clicks.
+    const auto *label = qobject_cast<QWidget *>(watched);
     if (event->type() != QEvent::MouseButtonRelease
-        || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+        || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton || !label || !label->isEnabled())
         return QFrame::eventFilter(watched, event);
     if (watched == lblURL)
         lblURL_Click();

@@ -164,10 +164,12 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::MouseButtonRelease)
+        auto *button = static_cast<QPushButton *>(watched);
+        // Qt hands a disabled button's mouse events to its filters too: a free slot, a slot
+        // while disconnected or any slot during a programming run must not act on them.
+        if (event->type() != QEvent::MouseButtonRelease || !button->isEnabled())
             return QObject::eventFilter(watched, event);
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        auto *button = static_cast<QPushButton *>(watched);
         // Lets the button draw itself released before a long programming run begins.
         button->setDown(false);
         if (mouse->button() == Qt::LeftButton)

@@ -108,7 +108,7 @@ bool ValueBox::showsWhole(const QString &text) const
 void ValueBox::mousePressEvent(QMouseEvent *event)
 {
     QLineEdit::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton && isEnabled())
         emit clicked();
 }
 
@@ -149,13 +149,14 @@ SettingLabel::SettingLabel(const QString &caption, QWidget *parent)
 
 void SettingLabel::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    m_pressed = event->button() == Qt::LeftButton && isEnabled();
     QLabel::mousePressEvent(event);
 }
 
 void SettingLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = m_pressed && isEnabled() && event->button() == Qt::LeftButton
+                       && rect().contains(event->position().toPoint());
     m_pressed = false;
     QLabel::mouseReleaseEvent(event);
     if (click)
