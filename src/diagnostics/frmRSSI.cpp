@@ -154,11 +154,10 @@ void frmRSSI::Form_Load()
 void frmRSSI::Timer1_Timer()
 {
     QString &rx = shared().RxBuffer;
-    if (!rx.contains(QLatin1String("dBm")) || !rx.contains(QLatin1String("RSSI")))
-        return;
-    // "RSSI" without its blank (a report cut just after the word) has no level yet to cut out.
+    // A report is whole once "dBm" follows its "RSSI ": a "dBm" in front of it is the tail of an
+    // earlier, cut report, and "RSSI" without its blank has no level yet to cut out.
     const qsizetype at = rx.indexOf(QLatin1String("RSSI "));
-    if (at < 0)
+    if (at < 0 || rx.indexOf(QLatin1String("dBm"), at + 5) < 0)
         return;
     Text1->setText(rx.mid(at + 5, 4));
     rx = QStringLiteral(" ");

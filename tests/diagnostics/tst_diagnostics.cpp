@@ -127,6 +127,10 @@ private slots:
         QTest::newRow("several reports: first shown, all dropped")
             << " RSSI -91 dBm\r\nRSSI -60 dBm\r\nRSSI -70 dBm\r\n" << "-91 " << 79 << " ";
         QTest::newRow("case matters") << " rssi -85 dbm" << "n/a" << 50 << " rssi -85 dbm";
+        QTest::newRow("tail of a cut report before a new cut one waits")
+            << " 6 dBm\r\nRSSI -" << "n/a" << 50 << " 6 dBm\r\nRSSI -";
+        QTest::newRow("tail of a cut report before a whole one")
+            << " 6 dBm\r\nRSSI -72 dBm\r\n" << "-72 " << 98 << " ";
     }
 
     void rssiReports()
