@@ -145,14 +145,15 @@ void frmZoneData::pollTimer_Timer()
         rx.clear();
     } else if (rx.contains(QLatin1String("SKIP"))) {
         ShowSkippedZones();
-    } else if (ZoneData::looksComplete(rx)) {
+    } else if (ZoneData::looksComplete(rx)
+               && ZoneData::readCounts(rx, {ZoneData::TxTotal, ZoneData::RxTotal, ZoneData::RxError}).complete) {
         ParseZoneData();
     } else if (!late) {
-        // A reply still coming in gets 500 ms more.
+        // A reply still coming in, or one that cannot be read to its end, gets 500 ms more.
         Clock::startTimer(*resetTimer, ResetMs);
         pollTimer->stop();
     } else {
-        qCDebug(lcDiagnostics) << "dropped incomplete zone reply" << rx.size();
+        qCDebug(lcDiagnostics) << "dropped unusable zone reply" << rx.size();
         rx.clear();
     }
     UpdateZoneGraph();

@@ -131,7 +131,8 @@ void frmZoneQuality::pollTimer_Timer()
             rx.clear();
             resetTimer->stop();
             DiscardIncomplete = false;
-        } else if (ZoneData::looksComplete(rx)) {
+        } else if (ZoneData::looksComplete(rx)
+                   && ZoneData::readCounts(rx, {ZoneData::RxTotal, ZoneData::RxError}).complete) {
             resetTimer->stop();
             ParseZoneTotals();
             UpdateZoneQuality();

@@ -44,6 +44,15 @@ Counts receiveCounts(const QList<qint64> &totals, const QList<qint64> &errors)
     return c;
 }
 
+// A whole reply in which one count (zone 1..8, field as above) is not a number.
+QString replyWithGarbledCount(int zone, int field)
+{
+    QString reply = zoneDataReply(Counts(24, 1));
+    const char *labels[] = {"TX TOTAL", "RX TOTAL", "RX ERROR"};
+    const qsizetype at = reply.indexOf(QStringLiteral("%1:%2").arg(zone).arg(QLatin1String(labels[field])));
+    return reply.replace(at + 11, 8, QStringLiteral("   1?3  "));
+}
+
 QStringList texts(QLabel *const *labels, int n)
 {
     QStringList out;
@@ -172,6 +181,25 @@ private slots:
         QVERIFY(w->resetTimer->isActive());
         QVERIFY(!w->pollTimer->isActive());
         QVERIFY(port->takeWritten().isEmpty());
+    }
+
+    // A whole-length reply with a count that is no number is dropped after the grace period.
+    void zoneDataDropsAReplyItCannotRead()
+    {
+        auto w = quietWindow<frmZoneData>();
+        const QString garbled = replyWithGarbledCount(5, 1);
+        QCOMPARE(garbled.size(), 516);
+        shared().RxBuffer = garbled;
+        w->pollTimer_Timer();
+        QVERIFY(w->resetTimer->isActive());
+        QVERIFY(!w->pollTimer->isActive());
+        QCOMPARE(shared().RxBuffer, garbled);
+        w->resetTimer_Timer();
+        w->pollTimer_Timer();
+        QCOMPARE(shared().RxBuffer, QString());
+        QVERIFY(w->pollTimer->isActive());
+        w->pollTimer_Timer();
+        QCOMPARE(port->takeWritten(), QByteArray("ZONE DATA\r"));
     }
 
     void zoneCountsShowOnlyWhenTheyRiseByLessThanAThousand_data()
@@ -412,6 +440,25 @@ private slots:
 
         w->pollTimer_Timer();
         QCOMPARE(port->takeWritten(), QByteArray("ZONE DATA\r"));
+    }
+
+    void zoneQualityDropsAReplyItCannotRead()
+    {
+        auto w = quietWindow<frmZoneQuality>();
+        shared().RxBuffer = replyWithGarbledCount(4, 2);
+        w->pollTimer_Timer();
+        QCOMPARE(w->resetTimerTag, QStringLiteral("incompleteZoneData"));
+        w->resetTimer_Timer();
+        w->pollTimer_Timer();
+        QCOMPARE(shared().RxBuffer, QString());
+        w->pollTimer_Timer();
+        QCOMPARE(port->takeWritten(), QByteArray("ZONE DATA\r"));
+
+        // Its transmit totals are not read, so a garbled one there does not matter.
+        shared().RxBuffer = replyWithGarbledCount(4, 0);
+        w->pollTimer_Timer();
+        QCOMPARE(shared().RxBuffer, QString());
+        QCOMPARE(w->RxTotal[3], 1);
     }
 
     // ---- end to end, on the simulated radio ----
