@@ -73,8 +73,10 @@ void frmRestore::Timer1_Timer()
                         box(row->box)->setValue(QStringLiteral("MASTER ONLY"));
                     else if (const std::optional<QString> value = Restore::cutReply(q, reply, s.InSetupMode))
                         box(row->box)->setValue(*value);
-                    if (q == QLatin1String("mode") && f.FileLoaded)
+                    if (q == QLatin1String("mode") && f.FileLoaded) {
                         applyRule(int(Restore::Rule::Master));
+                        applyRule(int(Restore::Rule::Sleep));
+                    }
                 }
                 if (q == QLatin1String("dtype")) {
                     Delay(100);

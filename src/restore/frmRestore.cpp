@@ -445,9 +445,10 @@ void frmRestore::applyRule(int rule)
     const QString mode = box(QStringLiteral("Mode"))->value();
     switch (static_cast<Restore::Rule>(rule)) {
     case Restore::Rule::Master:
-    case Restore::Rule::Sleep:
         for (const QString &b : Restore::masterRuleBoxes())
             setRowEnabled(b, mode == QLatin1String("MODE M"));
+        break;
+    case Restore::Rule::Sleep:
         setRowEnabled(Restore::SleepBox, mode != QLatin1String("MODE M"));
         break;
     case Restore::Rule::Remote:

@@ -249,6 +249,46 @@ private slots:
         r->unload();
     }
 
+    // The master rule and the sleep rule each touch their own rows only.
+    void fileModeRulesKeepToTheirRows_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("fileLine");
+        QTest::addColumn<QStringList>("enabled");
+        const QStringList masterChecks = {"CSADDRCheck", "HopCheck",  "SkipCheck", "LPMCheck", "RptctCheck",
+                                          "RetryCheck",  "FECCheck", "BuffCheck", "SAFCheck"};
+        QTest::newRow("SLEEP ON against a master") << "M" << "SLEEP ON" << QStringList{};
+        QTest::newRow("SLEEP ON against a remote") << "R" << "SLEEP ON" << QStringList{"SleepCheck"};
+        QTest::newRow("HOPTIME 7 against a remote") << "R" << "HOPTIME 7" << QStringList{};
+        QTest::newRow("HOPTIME 7 against a master") << "M" << "HOPTIME 7" << masterChecks;
+    }
+
+    void fileModeRulesKeepToTheirRows()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, fileLine);
+        QFETCH(QStringList, enabled);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        rig.radio().config().mode = mode;
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        QCOMPARE(r->box("Mode")->value(), QStringLiteral("MODE ") + mode);
+        const QString path = rig.env().path(QStringLiteral("one.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileLine.toLatin1() + "\r\n");
+        file.close();
+        rig.dialogs().answerOpen(path);
+        r->Toolbar1_ButtonClick(QStringLiteral("OpenConfig"));
+
+        for (const QString &c : {"SleepCheck", "CSADDRCheck", "HopCheck", "SkipCheck", "LPMCheck", "RptctCheck",
+                                 "RetryCheck", "FECCheck", "BuffCheck", "SAFCheck"})
+            QVERIFY2(r->check(c)->isEnabled() == enabled.contains(c), qPrintable(c));
+        r->unload();
+    }
+
     void programSendsOnlyTickedRowsInOrder_data()
     {
         QTest::addColumn<QStringList>("newTexts");   // box=text
