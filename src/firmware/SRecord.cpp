@@ -28,6 +28,13 @@ int addressBytes(char type)
     }
 }
 
+constexpr char EndOfFile = '\x1a';   // DOS end-of-file mark (^Z)
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
+
 bool isEndRecord(char type)
 {
     return type == '7' || type == '8' || type == '9';
@@ -142,30 +149,56 @@ std::optional<QString> recordFault(QByteArrayView line)
 std::optional<Fault> findFault(QByteArrayView file)
 {
     int lineNo = 0;
+    int lastRecord = 0;
     bool ended = false;
     qsizetype pos = 0;
     while (pos < file.size()) {
         qsizetype end = pos;
         while (end < file.size() && file[end] != '\r' && file[end] != '\n')
             ++end;
-        const QByteArrayView line = file.sliced(pos, end - pos);
-        ++lineNo;
-        if (ended)
-            return Fault{lineNo, QStringLiteral("it follows the end record")};
-        if (const auto why = recordFault(line))
-            return Fault{lineNo, *why};
-        ended = isEndRecord(line[1]);
+        QByteArrayView line = file.sliced(pos, end - pos);
+        const int at = ++lineNo;
+        // Line ends are CR LF, LF, CR, or CR CR LF as some tools write it; any further CR on its
+        // own is an empty line.
         pos = end;
-        if (pos < file.size() && file[pos] == '\r')
+        qsizetype crs = 0;
+        while (pos < file.size() && file[pos] == '\r') {
             ++pos;
+            ++crs;
+        }
         if (pos < file.size() && file[pos] == '\n')
             ++pos;
+        else if (crs > 1)
+            lineNo += int(crs - 1);
+
+        while (!line.isEmpty() && isBlank(line.back()))
+            line.chop(1);
+        if (ended) {
+            // Behind the end record only blanks and DOS end-of-file marks may follow.
+            for (const char c : line)
+                if (!isBlank(c) && c != EndOfFile)
+                    return Fault{at, QStringLiteral("it follows the end record")};
+            continue;
+        }
+        if (line.isEmpty())
+            continue;
+        // An end-of-file mark may close the end record's own line.
+        QByteArrayView record = line;
+        while (!record.isEmpty() && (isBlank(record.back()) || record.back() == EndOfFile))
+            record.chop(1);
+        const bool closesFile = record.size() < line.size() && !recordFault(record) && isEndRecord(record[1]);
+        if (!closesFile)
+            record = line;
+        if (const auto why = recordFault(record))
+            return Fault{at, *why};
+        lastRecord = at;
+        ended = isEndRecord(record[1]);
     }
-    if (lineNo == 0)
+    if (lastRecord == 0)
         return Fault{1, QStringLiteral("the file holds no records")};
     // A file cut short at a line end is still a run of good records; only the end record tells.
     if (!ended)
-        return Fault{lineNo, QStringLiteral("the file ends here without an end record (S7, S8 or S9)")};
+        return Fault{lastRecord, QStringLiteral("the file ends here without an end record (S7, S8 or S9)")};
     return std::nullopt;
 }
 

@@ -42,7 +42,9 @@ QList<LetterQuestion> letterQuestions(const QString &current, const QString &inc
 std::optional<QString> recordFault(QByteArrayView line);
 
 // The first line of a file that is not a valid S-record (type, length, checksum), or the place
-// where a complete file's end record should be. Lines end in CR LF, LF or CR.
+// where a complete file's end record should be. Lines end in CR LF, CR CR LF, LF or CR; empty
+// lines and blanks at a line's end are passed over, and behind the end record only blanks and
+// DOS end-of-file marks (^Z) may follow.
 struct Fault
 {
     int line = 0;      // 1-based

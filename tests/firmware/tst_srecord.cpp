@@ -174,8 +174,40 @@ private slots:
         QTest::newRow("cut at a line end lacks the end record")
             << cutAtLineEnd << 20 << "the file ends here without an end record (S7, S8 or S9)";
         QTest::newRow("a record after the end record") << valid + lines[1] + '\n' << 43 << "it follows the end record";
+        // Forms editors and old tools leave in good files: accepted, the file itself is sent unchanged.
+        QByteArray crCrLf = valid;
+        crCrLf.replace("\r\n", "\r\r\n");
+        QByteArray trailingBlank = valid;
+        trailingBlank.replace(lines[5] + '\n', lines[5].chopped(1) + " \r\n");
+        QTest::newRow("an empty line after the end record") << valid + "\r\n" << 0 << "";
+        QTest::newRow("CR CR LF line ends") << crCrLf << 0 << "";
         QTest::newRow("an empty line between records") << QByteArray(valid).insert(valid.indexOf('\n') + 1, "\r\n")
-                                                       << 2 << "the line is empty";
+                                                       << 0 << "";
+        QTest::newRow("a line of blanks between records")
+            << QByteArray(valid).insert(valid.indexOf('\n') + 1, " \t \r\n") << 0 << "";
+        QTest::newRow("a trailing blank on a record") << trailingBlank << 0 << "";
+        QTest::newRow("trailing tabs on the end record") << valid.chopped(2) + "\t\t\r\n" << 0 << "";
+        QTest::newRow("^Z after the end record") << valid + '\x1a' << 0 << "";
+        QTest::newRow("^Z right behind the end record") << valid.chopped(2) + '\x1a' << 0 << "";
+        QTest::newRow("white space and ^Z after the end record") << valid + "  \r\n\t\r\n\x1a\x1a" << 0 << "";
+        // Damage is still refused, empty lines or not.
+        QTest::newRow("an empty line, then a bad checksum")
+            << QByteArray(fixture("bad_checksum.s28")).insert(0, "\r\n") << 8 << "its checksum is wrong";
+        QTest::newRow("bad record type") << QByteArray(valid).replace(lines[3], "S4" + lines[3].mid(2)) << 4
+                                         << "its record type is not one of S0-S3 or S5-S9";
+        QTest::newRow("bad length") << QByteArray(valid).replace(lines[3], lines[3].left(2) + "FF" + lines[3].mid(4))
+                                    << 4 << "its length does not match its byte count";
+        QTest::newRow("a non-hex digit") << QByteArray(valid).replace(lines[3], lines[3].left(10) + "G" + lines[3].mid(11))
+                                         << 4 << "it holds characters that are not hexadecimal digits";
+        QTest::newRow("a leading blank on a record") << QByteArray(valid).replace(lines[3], " " + lines[3]) << 4
+                                                     << "it does not begin with \"S\"";
+        QTest::newRow("^Z before the end record") << cutAtLineEnd + '\x1a' << 21 << "it does not begin with \"S\"";
+        QTest::newRow("empty lines only after a cut") << cutAtLineEnd + "\r\n\r\n"
+                                                      << 20 << "the file ends here without an end record (S7, S8 or S9)";
+        QTest::newRow("a record after the end record and an empty line")
+            << valid + "\r\n" + lines[1] + '\n' << 44 << "it follows the end record";
+        QTest::newRow("text after ^Z") << valid + "\x1aS9030000FC" << 43 << "it follows the end record";
+        QTest::newRow("only empty lines") << QByteArray("\r\n\r\n") << 1 << "the file holds no records";
         QTest::newRow("empty file") << QByteArray() << 1 << "the file holds no records";
         QTest::newRow("not S-records at all") << QByteArray("hello\r\nworld\r\n") << 1 << "it does not begin with \"S\"";
     }
