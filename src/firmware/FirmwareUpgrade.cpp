@@ -33,6 +33,10 @@ constexpr char Filler = '\r';
 // has physically left the port, and the whole wait never runs longer than the limit.
 constexpr double VerdictGraceSeconds = 1.5;
 constexpr double VerdictLimitSeconds = 10.0;
+// The loader may answer before it has finished writing the image, and loses a byte that comes
+// meanwhile: "EXIT" waits this long after the output has drained, however early the answer came.
+constexpr double LoaderFinishSeconds = 1.5;
+constexpr qint64 OutputDrainLimitMs = 10000;
 
 struct FirmwareFile
 {
@@ -220,8 +224,14 @@ LoaderEntry enterLoader(frmCorvista &w, const FirmwareFile &file)
     return LoaderEntry::Ready;
 }
 
-// Sends the file at 115200 baud; true when the loader answered "PROGRAMMED OK" to it.
-bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
+struct Transfer
+{
+    bool programmed = false;   // the loader answered "PROGRAMMED OK" to the file
+    double drainedAt = 0;      // nominal seconds: the file has left the port by then
+};
+
+// Sends the file at 115200 baud.
+Transfer transferFirmware(frmCorvista &w, const FirmwareFile &file)
 {
     SharedState &s = shared();
     CommControl &port = *w.MSComm1;
@@ -292,16 +302,29 @@ bool transferFirmware(frmCorvista &w, const FirmwareFile &file)
     const double drainedAt = std::max(Clock::nowSeconds(), firstBlockAt + lineSeconds(port, sent));
     const double deadline = std::min(drainedAt + VerdictGraceSeconds, waitStart + VerdictLimitSeconds);
     Clock::waitFor(answered, qint64(std::max(0.0, deadline - Clock::nowSeconds()) * 1000.0));
-    return answered();
+    return {answered(), drainedAt};
 }
 
-void reportAndReconnect(frmCorvista &w, bool programmed)
+// Holds "EXIT" back until the loader has had its time after the last byte left the port.
+void waitForLoaderToFinish(CommControl &port, double drainedAt)
+{
+    if (port.outBufferCount() != 0) {
+        if (!Clock::waitFor([&] { return port.outBufferCount() == 0; }, OutputDrainLimitMs))
+            qCInfo(lcFirmware) << "output still queued:" << port.outBufferCount() << "bytes";
+        drainedAt = std::max(drainedAt, Clock::nowSeconds());
+    }
+    const double readyAt = drainedAt + LoaderFinishSeconds;
+    Clock::pumpFor(qint64(std::max(0.0, readyAt - Clock::nowSeconds()) * 1000.0));
+}
+
+void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
 {
     SharedState &s = shared();
     CommControl &port = *w.MSComm1;
-    if (programmed) {
+    if (transfer.programmed) {
         frmProgram::instance().ProgressBar1->setValue(100);
         Clock::doEvents();
+        waitForLoaderToFinish(port, transfer.drainedAt);
         Exchange::commandLine(port, QStringLiteral("EXIT"));
         MsgBox(QStringLiteral("Radio programming was successful."), Msg::OKOnly, Msg::Exclamation,
                QStringLiteral("Programmed OK"));
@@ -336,8 +359,7 @@ void frmCorvista::mnuSendText_Click()
     try {
         if (enterLoader(*this, *file) != LoaderEntry::Ready)
             return;
-        const bool programmed = transferFirmware(*this, *file);
-        reportAndReconnect(*this, programmed);
+        reportAndReconnect(*this, transferFirmware(*this, *file));
     } catch (const CommError &e) {
         // The run ends where it is: the controls stay disabled and the port keeps its speed. The
         // progress window would otherwise stand over the error with nothing behind it.

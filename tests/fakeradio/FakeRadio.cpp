@@ -429,6 +429,8 @@ void FakeRadio::receive(const QByteArray &bytes)
         if (imageReceiving() && (i = receiveImage(bytes, i, out)) >= bytes.size())
             break;
         const char c = bytes[i];
+        if (loaderDropsByte(c))
+            continue;
         if (c == Esc) {
             // Starts a wake-up burst; also drops a partly typed line.
             ++m_bursts;

@@ -118,6 +118,9 @@ public:
         int baud = 0;             // the line speed the program had set when the image began
         double firstByteAt = -1;  // nominal seconds of the image's first and last byte
         double lastByteAt = -1;
+        // The loader was still finishing the image when a byte other than a line end came, and
+        // dropped it (a command sent then loses its first letter).
+        bool strayDropped = false;
     };
 
     explicit FakeRadio(QObject *parent = nullptr);
@@ -196,4 +199,6 @@ private:
     bool imageReceiving() const;
     // Takes image bytes from bytes[from] on; returns where the command line goes on.
     qsizetype receiveImage(const QByteArray &bytes, qsizetype from, QByteArray &out);
+    // A byte the loader loses while it finishes an image it has just taken.
+    bool loaderDropsByte(char c);
 };

@@ -15,6 +15,9 @@ namespace {
 
 constexpr char Esc = 27;
 const QString ProgrammedOk = QStringLiteral("PROGRAMMED OK");
+// After the end record the loader writes the last of the image to flash; a byte that comes
+// meanwhile is lost, as on a real loader.
+constexpr double FinishingSeconds = 0.3;
 
 // The loader's own record check: type, byte count and checksum.
 bool goodRecord(const QByteArray &line)
@@ -112,6 +115,7 @@ struct FakeRadio::Firmware
     QString imageVersion;
     QByteArray line;               // the image line being received
     int lineNo = 0;
+    double finishingUntil = -1;    // nominal seconds; the one lost byte is still to come
     LoaderLog log;
     QPointer<LinePacer> pacer;
 };
@@ -154,6 +158,7 @@ void FakeRadio::registerFirmwareCommands()
         f.imageVersion.clear();
         f.line.clear();
         f.lineNo = 0;
+        f.finishingUntil = -1;
         f.log = LoaderLog{};
         return QStringLiteral("SEND S-RECORDS");
     });
@@ -227,12 +232,30 @@ qsizetype FakeRadio::receiveImage(const QByteArray &bytes, qsizetype from, QByte
                 f.imageVersion = QString::fromLatin1(QByteArray::fromHex(line.mid(30, 10)));
         }
         if (endRecord(line)) {
+            f.finishingUntil = now + FinishingSeconds;
             f.imageGood = f.log.firstBadLine == 0;
             finish(f.imageGood ? ProgrammedOk : QStringLiteral("PROGRAMMING FAILED - BAD RECORD"));
             return i + 1;
         }
     }
     return bytes.size();
+}
+
+bool FakeRadio::loaderDropsByte(char c)
+{
+    if (!m_firmware || m_firmware->finishingUntil < 0)
+        return false;
+    Firmware &f = *m_firmware;
+    if (Clock::nowSeconds() > f.finishingUntil) {
+        f.finishingUntil = -1;
+        return false;
+    }
+    // The line ends that close the file are expected; the first other byte is lost.
+    if (c == '\r' || c == '\n')
+        return false;
+    f.finishingUntil = -1;
+    f.log.strayDropped = true;
+    return true;
 }
 
 void FakeRadio::setPacedReading(bool on)
