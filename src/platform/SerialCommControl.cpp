@@ -1,16 +1,42 @@
 #include "platform/SerialCommControl.h"
 #include "platform/PortMap.h"
 
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSerialPort>
 
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <termios.h>
 #endif
 
 Q_LOGGING_CATEGORY(lcSerial, "wavecrest.serial", QtWarningMsg)
+
+namespace {
+
+// Whether the handle itself reports the device gone: a hung-up terminal (USB adapter pulled,
+// other end of a pseudo-terminal closed) polls as POLLHUP or POLLERR. False where the platform
+// cannot tell.
+bool handleHungUp(qintptr handle)
+{
+#ifdef Q_OS_UNIX
+    if (handle < 0)
+        return false;
+    pollfd p{int(handle), 0, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&p, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    Q_UNUSED(handle);
+    return false;
+#endif
+}
+
+} // namespace
 
 SerialCommControl::SerialCommControl(QObject *parent)
     : CommControl(parent), m_port(new QSerialPort(this))
@@ -47,6 +73,7 @@ void SerialCommControl::setPortOpen(bool open)
     if (device.isEmpty())
         throw CommError(CommErr::PortAlreadyOpen, QStringLiteral("Port Com%1 is not present").arg(m_commPort));
     m_port->setPortName(device);
+    m_device = device;
     m_lost = false;
     if (!m_port->open(QIODevice::ReadWrite)) {
         const QString why = m_port->errorString();
@@ -159,6 +186,20 @@ void SerialCommControl::onReadyRead()
     raiseEvent(CommEv::Receive);
 }
 
+bool SerialCommControl::deviceGone(int error) const
+{
+#ifdef Q_OS_UNIX
+    // Ask the port, not errno: a read of 0 bytes on a hung-up terminal leaves errno as some
+    // earlier call set it, and a full output queue is EAGAIN on a device that works.
+    Q_UNUSED(error);
+    return handleHungUp(m_port->handle()) || (!m_device.isEmpty() && !QFileInfo::exists(m_device));
+#else
+    // Here writes never fail for a full queue, so every failure of the port means it is gone.
+    Q_UNUSED(error);
+    return true;
+#endif
+}
+
 void SerialCommControl::onError(int error)
 {
     switch (QSerialPort::SerialPortError(error)) {
@@ -166,25 +207,18 @@ void SerialCommControl::onError(int error)
     case QSerialPort::UnsupportedOperationError:
     case QSerialPort::TimeoutError:
         return;
-    case QSerialPort::ResourceError:
-        // A full output queue (a long transfer outruns the line) is no lost device: the rest
-        // goes out when the driver takes it.
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            m_port->clearError();
-            return;
-        }
-        break;
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-    case QSerialPort::DeviceNotFoundError:
-    case QSerialPort::PermissionError:
-    case QSerialPort::OpenError:
-    case QSerialPort::NotOpenError:
-    case QSerialPort::UnknownError:
+    default:
         break;
     }
     if (!m_port->isOpen() || m_lost)
         return;
+    if (!deviceGone(error)) {
+        // A full output queue (a long transfer outruns the line): the rest goes out when the
+        // driver takes it.
+        qCDebug(lcSerial) << "port error on a working device:" << m_port->errorString();
+        m_port->clearError();
+        return;
+    }
     // The device is gone. QSerialPort keeps reporting the failed read until the port is closed,
     // so close it on the next turn of the event loop and raise one event.
     m_lost = true;

@@ -28,10 +28,12 @@ protected:
 private:
     void onReadyRead();
     void onError(int error);
+    bool deviceGone(int error) const;
     void pullPending() const;
     void closePort();
 
     QSerialPort *m_port;
+    QString m_device;
     mutable bool m_pulling = false;
     bool m_lost = false;
 };
