@@ -186,7 +186,16 @@ QString printFileName(const QString &programFolder, const QString &serialNumberT
     QString folder = programFolder;
     while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
         folder.chop(1);
-    const QString name = serialNumberText.size() > 3 ? serialNumberText.mid(3) : QStringLiteral("config");
+    // The box holds whatever the radio answered: a "/" or ".." in it must not lead out of Temp.
+    QString name;
+    for (const QChar c : serialNumberText.mid(3)) {
+        const char16_t u = c.unicode();
+        if ((u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-'
+            || u == u'_')
+            name += c;
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("config");
     return folder + QStringLiteral("/Temp/") + name + QStringLiteral(".txt");
 }
 

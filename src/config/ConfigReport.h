@@ -72,7 +72,7 @@ std::optional<QString> firmwareLine(const QString &collected);
 QByteArray fileLine(const QString &line);
 
 // The print file for the serial number box's text: Temp/<text from its 4th character>.txt,
-// or Temp/config.txt for a text of 3 characters or less.
+// keeping only letters, digits, "-" and "_" of it, or Temp/config.txt when nothing is left.
 QString printFileName(const QString &programFolder, const QString &serialNumberText);
 
 // The print layout: the file's lines cut into pages of at most linesPerPage lines, a line

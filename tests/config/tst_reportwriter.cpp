@@ -257,6 +257,12 @@ private slots:
         QTest::newRow("one character gives config.txt") << "/opt/wc" << "n" << "/opt/wc/Temp/config.txt";
         QTest::newRow("empty box gives config.txt") << "/opt/wc" << "" << "/opt/wc/Temp/config.txt";
         QTest::newRow("folder taken without its trailing separator") << "/opt/wc/" << "SN 7" << "/opt/wc/Temp/7.txt";
+        QTest::newRow("a slash cannot leave Temp") << "/opt/wc" << "SN ../../etc/passwd"
+                                                   << "/opt/wc/Temp/etcpasswd.txt";
+        QTest::newRow("dots alone give config.txt") << "/opt/wc" << "SN .." << "/opt/wc/Temp/config.txt";
+        QTest::newRow("backslashes, blanks and line ends are dropped")
+            << "/opt/wc" << "SN 12\\34 5\r\n6" << "/opt/wc/Temp/123456.txt";
+        QTest::newRow("dashes and underscores stay") << "/opt/wc" << "SN A-1_b" << "/opt/wc/Temp/A-1_b.txt";
     }
 
     void printFileName()
