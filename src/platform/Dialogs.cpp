@@ -14,6 +14,16 @@ namespace {
 
 QPointer<QWidget> g_parent;
 
+// The prompts are written with CR or CR LF line ends; a Qt label breaks lines only at LF and
+// draws a CR as a blank.
+QString shownText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 class QtDialogs : public Dialogs
 {
 public:
@@ -21,10 +31,7 @@ public:
     {
         QMessageBox box(parentWindow());
         box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
-        QString shown = text;
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        box.setText(shown);
+        box.setText(shownText(text));
         switch (icon) {
         case Msg::Critical: box.setIcon(QMessageBox::Critical); break;
         case Msg::Question: box.setIcon(QMessageBox::Question); break;
@@ -65,8 +72,8 @@ public:
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override
     {
         bool ok = false;
-        const QString text = QInputDialog::getText(parentWindow(), title.isEmpty() ? applicationTitle() : title, prompt,
-                                                   QLineEdit::Normal, defaultText, &ok);
+        const QString text = QInputDialog::getText(parentWindow(), title.isEmpty() ? applicationTitle() : title,
+                                                   shownText(prompt), QLineEdit::Normal, defaultText, &ok);
         return ok ? text : QString();
     }
 
