@@ -44,6 +44,9 @@ void frmCorvista::mnuOpen_Click()
     SharedState &s = shared();
     try {
         s.DisconnectRequested = false;
+        // A disconnect or a failed connect leaves the flag set; the sequence always wakes the
+        // radio afresh, whether Connect or the menu item started it.
+        s.ConnectAborted = false;
         if (MSComm1->portOpen()) {
             Exchange::commandLine(*MSComm1, QStringLiteral("CLOS"));
             txtTerm->writeAtEnd(kClosSent);

@@ -151,6 +151,56 @@ private slots:
         QVERIFY(shared().RefreshRequested);
     }
 
+    // However the last connection ended, the menu item runs the whole connect sequence again.
+    void portOpenReconnectsAfterTheLinkEnded_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("after a disconnect") << QStringLiteral("disconnect");
+        QTest::newRow("after the radio was unplugged and plugged in again") << QStringLiteral("unplugged");
+        QTest::newRow("after thirty unanswered attempts") << QStringLiteral("silent");
+    }
+
+    void portOpenReconnectsAfterTheLinkEnded()
+    {
+        QFETCH(QString, ending);
+        FakeRadio::Config config;
+        if (ending == QLatin1String("silent"))
+            config.silentBursts = -1;
+        PtyPort replugged;   // outlives the rig: the radio may still be attached to it
+        RIG(rig, 0.005, config);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        if (ending == QLatin1String("disconnect")) {
+            w.DisconnectRadio();
+        } else if (ending == QLatin1String("unplugged")) {
+            rig.pty().close();
+            QVERIFY(Clock::waitFor([&] { return !w.MSComm1->portOpen(); }, 2000));
+            QVERIFY(replugged.open());
+            rig.radio().detach();
+            rig.radio().attach(&replugged);
+            qputenv("WAVECREST_COM1", replugged.slavePath().toLocal8Bit());
+        } else {
+            rig.radio().config().silentBursts = 0;
+        }
+        QVERIFY(shared().ConnectAborted);
+        QVERIFY(!w.MSComm1->portOpen());
+        Clock::pumpFor(200);
+        rig.radio().clearLog();
+        rig.dialogs().clear();
+        const int bursts = rig.radio().burstsHeard();
+
+        w.mnuOpen->trigger();
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(rig.radio().burstsHeard() > bursts);
+        QVERIFY(indexOfLine(rig.radio().lines(), QStringLiteral("OPEN")) >= 0);
+        QVERIFY(w.mnuOpen->isChecked());
+        QVERIFY(!shared().ConnectAborted);
+        QVERIFY(w.txtTerm->text().startsWith(QStringLiteral("Connected")));
+        // The next ticks of the main timer read the radio's settings.
+        QVERIFY(Clock::waitFor([&] { return indexOfLine(rig.radio().lines(), QStringLiteral("mode")) >= 0; }, 5000));
+        QVERIFY(rig.dialogs().messages().isEmpty());
+    }
+
     void refreshConnectsOrAsksForARead()
     {
         RIG(rig);
