@@ -29,6 +29,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -40,6 +41,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QApplication>
+#include <functional>
+
+Q_LOGGING_CATEGORY(lcMainWindow, "wavecrest.app", QtWarningMsg)
 
 namespace {
 frmCorvista *g_instance = nullptr;
@@ -422,75 +426,89 @@ void frmCorvista::Form_Load()
 
     const QString title = Dialogs::applicationTitle();
     setWindowTitle(title);
-    try {
-        s.TermLocalEcho = false;
-        MSComm1->setSettings(QStringLiteral("19200,N,8,1"));
-        MSComm1->setHandshaking(0);
 
-        QString commPort = QStringLiteral("1");
+    // Serial errors 8005 and 8018 end the start-up; any other failure skips only its own step.
+    auto step = [](const char *name, const std::function<void()> &body) {
         try {
-            commPort = GetSetting(title, QStringLiteral("Properties"), QStringLiteral("CommPort"), QStringLiteral("1"));
-            bool pass = false;
-            parseStoredBool(GetSetting(title, QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
-                                       QStringLiteral("false")),
-                            &pass);
-            s.PassEnabledPref = pass;
-            txtTerm->clear();
-            TerminalLook::readStored(TerminalLook::of(*txtTerm)).applyTo(*txtTerm);
-            auto readBool = [&](const char *key, const char *def) {
-                bool v = QString::fromLatin1(def) == QLatin1String("True");
-                parseStoredBool(GetSetting(title, QStringLiteral("Preferences"), QString::fromLatin1(key),
-                                           QString::fromLatin1(def)),
-                                &v);
-                return v;
-            };
-            s.ConnectOnLaunchPref = readBool("ConnectOnLaunch", "False");
-            s.KeepAlivePref = readBool("KeepAlive", "True");
-            s.LogoutOnQuitPref = readBool("LogoutOnQuit", "True");
-        } catch (const RuntimeError &e) {
-            if (e.number() != RuntimeErr::PermissionDenied)
-                throw;
-            // The store cannot be read: every preference takes its default.
-            commPort = QStringLiteral("1");
-            s.PassEnabledPref = false;
-            TerminalLook::defaults().applyTo(*txtTerm);
-            s.ConnectOnLaunchPref = false;
-            s.KeepAlivePref = true;
-            s.LogoutOnQuitPref = true;
-        }
-
-        bool ok = false;
-        const int port = commPort.trimmed().isEmpty() ? 1 : commPort.trimmed().toInt(&ok);
-        try {
-            MSComm1->setCommPort(commPort.trimmed().isEmpty() || !ok ? 1 : port);
+            body();
         } catch (const CommError &e) {
             if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
                 throw;
+            qCInfo(lcMainWindow) << "start-up step skipped:" << name << e.number() << e.text();
+        } catch (const std::exception &e) {
+            qCInfo(lcMainWindow) << "start-up step skipped:" << name << e.what();
         }
-
-        setConnectedImages(false);
-        toolButtons["Login"]->setEnabled(false);
-        toolButtons["Logout"]->setEnabled(false);
-
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-        }
+    };
+    try {
+        QString commPort = QStringLiteral("1");
+        step("port settings", [&] {
+            s.TermLocalEcho = false;
+            MSComm1->setSettings(QStringLiteral("19200,N,8,1"));
+            MSComm1->setHandshaking(0);
+        });
+        step("stored preferences", [&] {
+            try {
+                commPort = GetSetting(title, QStringLiteral("Properties"), QStringLiteral("CommPort"),
+                                      QStringLiteral("1"));
+                bool pass = false;
+                parseStoredBool(GetSetting(title, QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
+                                           QStringLiteral("false")),
+                                &pass);
+                s.PassEnabledPref = pass;
+                txtTerm->clear();
+                TerminalLook::readStored(TerminalLook::of(*txtTerm)).applyTo(*txtTerm);
+                auto readBool = [&](const char *key, const char *def) {
+                    bool v = QString::fromLatin1(def) == QLatin1String("True");
+                    parseStoredBool(GetSetting(title, QStringLiteral("Preferences"), QString::fromLatin1(key),
+                                               QString::fromLatin1(def)),
+                                    &v);
+                    return v;
+                };
+                s.ConnectOnLaunchPref = readBool("ConnectOnLaunch", "False");
+                s.KeepAlivePref = readBool("KeepAlive", "True");
+                s.LogoutOnQuitPref = readBool("LogoutOnQuit", "True");
+            } catch (const RuntimeError &e) {
+                if (e.number() != RuntimeErr::PermissionDenied)
+                    throw;
+                // The store cannot be read: every preference takes its default.
+                commPort = QStringLiteral("1");
+                s.PassEnabledPref = false;
+                TerminalLook::defaults().applyTo(*txtTerm);
+                s.ConnectOnLaunchPref = false;
+                s.KeepAlivePref = true;
+                s.LogoutOnQuitPref = true;
+            }
+        });
+        step("port number", [&] {
+            bool ok = false;
+            const int port = commPort.trimmed().isEmpty() ? 1 : commPort.trimmed().toInt(&ok);
+            MSComm1->setCommPort(commPort.trimmed().isEmpty() || !ok ? 1 : port);
+        });
+        step("connection images", [&] {
+            setConnectedImages(false);
+            toolButtons["Login"]->setEnabled(false);
+            toolButtons["Logout"]->setEnabled(false);
+        });
+        step("window position", [&] {
+            if (QScreen *screen = QGuiApplication::primaryScreen()) {
+                const QRect area = screen->availableGeometry();
+                move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+            }
+        });
         if (s.ConnectOnLaunchPref)
             s.ConnectOnLaunchPending = true;
         s.InfoFrameTop0 = InfoFrame->y();
         s.NetSetOffset = 0;
         s.FormHeight0 = height();
-        LoadPresetButtons();
-        for (QFrame *page : NetSet)
-            page->setEnabled(false);
-        DisableRadioActions();
+        step("preset buttons", [&] { LoadPresetButtons(); });
+        step("settings pages", [&] {
+            for (QFrame *page : NetSet)
+                page->setEnabled(false);
+            DisableRadioActions();
+        });
         Clock::startTimer(*Timer1, 1000);
-    } catch (const CommError &e) {
-        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
-            showCommErrorBox();
-    } catch (const RuntimeError &) {
-        // Any other failure: start-up goes on as far as it got.
+    } catch (const CommError &) {
+        showCommErrorBox();
     }
 }
 

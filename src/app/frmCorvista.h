@@ -304,6 +304,8 @@ private:
     void writeLog(const QString &data);
 
     std::unique_ptr<QFile> m_logFile;
+    QByteArray m_logQueue;      // received text not yet in the log file
+    bool m_logWriting = false;  // writeLog is running (its Retry/Cancel box may be open)
     bool m_loaded = false;
     bool m_unloaded = false;
 };

@@ -110,21 +110,33 @@ void frmCorvista::ShowReceivedText(TerminalPane *Term, QString &Data)
 
 void frmCorvista::writeLog(const QString &data)
 {
-    const QByteArray bytes = data.toLatin1();
-    qsizetype done = 0;
+    // Text that arrives while the Retry/Cancel box is open waits behind what is still unwritten,
+    // so the file keeps the terminal's order and one failure asks once.
+    m_logQueue += data.toLatin1();
+    if (m_logWriting)
+        return;
+    m_logWriting = true;
+    struct Done
+    {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_logWriting};
     for (;;) {
-        if (!m_logFile)
+        if (!m_logFile) {
+            m_logQueue.clear();
             return;
+        }
         // A retry goes on where the failed write stopped, so nothing is logged twice.
-        const qint64 n = m_logFile->write(bytes.constData() + done, bytes.size() - done);
+        const qint64 n = m_logFile->write(m_logQueue);
         if (n > 0)
-            done += n;
-        if (done == bytes.size() && m_logFile->flush())
+            m_logQueue.remove(0, n);
+        if (m_logQueue.isEmpty() && m_logFile->flush())
             return;
         const int answer = MsgBox(m_logFile->errorString(), Msg::RetryCancel, Msg::Critical,
                                   Dialogs::applicationTitle());
         if (answer != Msg::Retry) {
             mnuCloseLog_Click();
+            m_logQueue.clear();
             return;
         }
     }
@@ -167,10 +179,12 @@ void frmCorvista::mnuOpenLog_Click()
         if (answer != Msg::Cancel)
             break;
     }
-    if (answer == Msg::Yes && QFileInfo::exists(LogFileName) && !QFile::remove(LogFileName)) {
-        MsgBox(QStringLiteral("The file could not be replaced: ") + LogFileName, Msg::OKOnly, Msg::Exclamation,
-               Dialogs::applicationTitle());
-        return;
+    if (answer == Msg::Yes) {
+        QFile old(LogFileName);
+        if (old.exists() && !old.remove()) {
+            MsgBox(old.errorString(), Msg::OKOnly, Msg::Exclamation, Dialogs::applicationTitle());
+            return;
+        }
     }
     auto file = std::make_unique<QFile>(LogFileName);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {

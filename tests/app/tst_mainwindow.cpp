@@ -20,10 +20,22 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString App = QStringLiteral("KARVEL Wavecrest SS Configuration");
-}
+
+// A port whose driver refuses the line settings with an error no handler expects.
+class RefusingPort : public MockCommControl
+{
+public:
+    using MockCommControl::MockCommControl;
+    void setSettings(const QString &) override
+    {
+        throw CommError(CommErr::InvalidSettings, QStringLiteral("Invalid property value"));
+    }
+};
+} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -113,6 +125,24 @@ private slots:
         QVERIFY(TerminalLook::of(*w->txtTerm).bold);
         QVERIFY(env->dialogs().messages().isEmpty());
         QVERIFY(!w->NetSet[0]->isEnabled());
+    }
+
+    void aFailingStartUpStepSkipsOnlyItself()
+    {
+        CommFactory::setFactory([this](QObject *parent) {
+            auto p = std::make_unique<RefusingPort>(parent);
+            port = p.get();
+            return p;
+        });
+        SaveSetting(App, QStringLiteral("Properties"), QStringLiteral("CommPort"), QStringLiteral("3"));
+        SaveSetting(App, QStringLiteral("Preferences"), QStringLiteral("KeepAlive"), QStringLiteral("false"));
+        auto w = makeWindow();
+        QCOMPARE(port->commPort(), 3);
+        QVERIFY(!shared().KeepAlivePref);
+        QVERIFY(!w->cmdSaveToFile->isEnabled());
+        QVERIFY(!w->NetSet[0]->isEnabled());
+        QVERIFY(w->Timer1->isActive());
+        QVERIFY(env->dialogs().messages().isEmpty());
     }
 
     void tempFolderIsCreatedThenEmptied()

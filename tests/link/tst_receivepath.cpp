@@ -7,10 +7,43 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+// Lets files this process writes grow only to a few bytes, as a full disk would, until lifted.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit low = m_old;
+        low.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit()
+    {
+        lift();
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    void lift() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+} // namespace
+#endif
 
 class TestReceivePath : public QObject
 {
@@ -226,6 +259,65 @@ private slots:
         const auto boxes = env->dialogs().messages();
         QCOMPARE(boxes.size(), 3);   // replace question, then Retry, then Cancel
         QCOMPARE(boxes.last().buttons, int(Msg::RetryCancel));
+        QCOMPARE(shared().LogFileNum, qint16(0));
+    }
+
+    void textArrivingWhileALogWriteFailsWaitsItsTurn()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("Needs a file size limit to make a log write fail for a while.");
+#else
+        const QString path = env->path(QStringLiteral("radio.log"));
+        env->dialogs().answerSave(path);
+        w->mnuOpenLog_Click();
+        QCOMPARE(shared().LogFileNum, qint16(1));
+        w->txtTerm->clear();
+        env->dialogs().setModal(300);
+        FileSizeLimit limit(4);
+        int failures = 0;
+        env->dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &box) {
+            if (box.buttons != Msg::RetryCancel)
+                return;
+            ++failures;
+            if (failures == 1)
+                port->feed("IJ");   // the radio goes on talking while the user reads the box
+            else
+                limit.lift();       // the user made room before answering again
+        };
+        env->dialogs().answerMsgBox(Msg::Retry);
+        env->dialogs().answerMsgBox(Msg::Retry);
+        receive("ABCDEFGH");
+        Clock::pumpFor(100);
+        QCOMPARE(w->txtTerm->text(), QStringLiteral("ABCDEFGHIJ"));
+        const auto boxes = env->dialogs().messages();
+        QCOMPARE(boxes.size(), 2);
+        for (const auto &box : boxes) {
+            QCOMPARE(box.buttons, int(Msg::RetryCancel));
+            QCOMPARE(box.openBoxes, 0);
+        }
+        QCOMPARE(shared().LogFileNum, qint16(1));
+        w->mnuCloseLog_Click();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("ABCDEFGHIJ"));
+#endif
+    }
+
+    void replacingALogThatCannotBeDeletedShowsThePlatformsWords()
+    {
+        // A folder of that name: the delete fails the way the platform words it.
+        const QString path = env->path(QStringLiteral("radio.log"));
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+        QFile probe(path);
+        QVERIFY(!probe.remove());
+        env->dialogs().answerSave(path);
+        env->dialogs().answerMsgBox(Msg::Yes);
+        w->mnuOpenLog_Click();
+        const auto boxes = env->dialogs().messages();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[1].text, probe.errorString());
+        QCOMPARE(boxes[1].icon, int(Msg::Exclamation));
+        QCOMPARE(boxes[1].title, Dialogs::applicationTitle());
         QCOMPARE(shared().LogFileNum, qint16(0));
     }
 

@@ -37,9 +37,11 @@ void ScriptedDialogs::runModalLoop()
 {
     if (m_modalMs <= 0)
         return;
+    ++m_openBoxes;
     QEventLoop loop;
     QTimer::singleShot(Clock::realMs(m_modalMs), &loop, &QEventLoop::quit);
     loop.exec();
+    --m_openBoxes;
 }
 
 int ScriptedDialogs::beeps() const
@@ -52,7 +54,8 @@ int ScriptedDialogs::beeps() const
 
 int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QString &title)
 {
-    Shown s{QStringLiteral("msgbox"), text, title.isEmpty() ? applicationTitle() : title, buttons, icon, {}};
+    Shown s{QStringLiteral("msgbox"), text, title.isEmpty() ? applicationTitle() : title, buttons, icon, {},
+            m_openBoxes};
     shown << s;
     if (onMsgBox)
         onMsgBox(s);
@@ -70,21 +73,21 @@ int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QS
 
 QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    shown << Shown{QStringLiteral("input"), prompt, title, 0, 0, defaultText};
+    shown << Shown{QStringLiteral("input"), prompt, title, 0, 0, defaultText, m_openBoxes};
     runModalLoop();
     return m_input.isEmpty() ? QString() : m_input.dequeue();
 }
 
 QString ScriptedDialogs::openFile(const QString &title, const QString &filter, const QString &)
 {
-    shown << Shown{QStringLiteral("open"), {}, title, 0, 0, filter};
+    shown << Shown{QStringLiteral("open"), {}, title, 0, 0, filter, m_openBoxes};
     runModalLoop();
     return m_open.isEmpty() ? QString() : m_open.dequeue();
 }
 
 QString ScriptedDialogs::saveFile(const QString &title, const QString &filter, const QString &)
 {
-    shown << Shown{QStringLiteral("save"), {}, title, 0, 0, filter};
+    shown << Shown{QStringLiteral("save"), {}, title, 0, 0, filter, m_openBoxes};
     runModalLoop();
     return m_save.isEmpty() ? QString() : m_save.dequeue();
 }

@@ -22,6 +22,7 @@ public:
         int buttons = 0;
         int icon = 0;
         QString defaultText;  // input default, file filter
+        int openBoxes = 0;    // boxes still open when this one showed (a box over a box)
     };
 
     ScriptedDialogs();
@@ -61,6 +62,7 @@ private:
     void runModalLoop();
 
     int m_modalMs = 0;
+    int m_openBoxes = 0;
     QQueue<int> m_msg;
     QQueue<QString> m_input, m_open, m_save;
     QQueue<std::function<void(QPrinter &)>> m_print;
