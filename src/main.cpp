@@ -1,11 +1,13 @@
 #include "app/frmCorvista.h"
 #include "app/frmSplash.h"
+#include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    AppPaths::anchorProgramFolder();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Karvel"));
     QApplication::setApplicationName(Dialogs::applicationTitle());

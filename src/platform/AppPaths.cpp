@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -22,6 +23,13 @@ QString programFolder()
         data = QDir::homePath() + QStringLiteral("/.wavecrest-config");
     QDir().mkpath(data);
     return data;
+}
+
+void anchorProgramFolder()
+{
+    const QString home = qEnvironmentVariable("WAVECREST_HOME");
+    if (!home.isEmpty() && QDir::isRelativePath(home))
+        qputenv("WAVECREST_HOME", QFile::encodeName(QDir(home).absolutePath()));
 }
 
 QString inProgramFolder(const QString &name)

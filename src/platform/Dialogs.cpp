@@ -1,13 +1,17 @@
 #include "platform/Dialogs.h"
+#include "platform/AppPaths.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -77,16 +81,23 @@ public:
         return ok ? text : QString();
     }
 
-    QString openFile(const QString &title, const QString &filter, const QString &fileName) override
+    static QString startPath(const QString &folder, const QString &fileName)
     {
-        return QFileDialog::getOpenFileName(parentWindow(), title, fileName, qtFilter(filter));
+        return fileName.isEmpty() ? folder : QDir(folder).filePath(fileName);
     }
 
-    QString saveFile(const QString &title, const QString &filter, const QString &fileName) override
+    QString chooseOpenFile(const QString &title, const QString &filter, const QString &folder,
+                           const QString &fileName) override
+    {
+        return QFileDialog::getOpenFileName(parentWindow(), title, startPath(folder, fileName), qtFilter(filter));
+    }
+
+    QString chooseSaveFile(const QString &title, const QString &filter, const QString &folder,
+                           const QString &fileName) override
     {
         // The callers ask about replacing an existing file themselves.
-        return QFileDialog::getSaveFileName(parentWindow(), title, fileName, qtFilter(filter), nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+        return QFileDialog::getSaveFileName(parentWindow(), title, startPath(folder, fileName), qtFilter(filter),
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
     }
 
     bool printerDialog(QPrinter &printer) override
@@ -105,8 +116,59 @@ public:
 
 QtDialogs g_qtDialogs;
 Dialogs *g_dialogs = nullptr;
+QString g_documents;
+QString g_lastFolder;
+
+bool inTempFolder(const QString &folder)
+{
+    const QString temp = QDir::cleanPath(AppPaths::inProgramFolder(QStringLiteral("Temp")));
+    const QString f = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    return f.compare(temp, Qt::CaseInsensitive) == 0
+        || f.startsWith(temp + QLatin1Char('/'), Qt::CaseInsensitive);
+}
+
+void rememberFolderOf(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!inTempFolder(folder))
+        g_lastFolder = folder;
+}
 
 } // namespace
+
+QString Dialogs::openFile(const QString &title, const QString &filter, const QString &fileName)
+{
+    const QString path = chooseOpenFile(title, filter, fileDialogFolder(), fileName);
+    rememberFolderOf(path);
+    return path;
+}
+
+QString Dialogs::saveFile(const QString &title, const QString &filter, const QString &fileName)
+{
+    const QString path = chooseSaveFile(title, filter, fileDialogFolder(), fileName);
+    rememberFolderOf(path);
+    return path;
+}
+
+QString Dialogs::fileDialogFolder()
+{
+    if (!g_lastFolder.isEmpty() && QFileInfo(g_lastFolder).isDir())
+        return g_lastFolder;
+    QString documents = g_documents;
+    if (documents.isEmpty())
+        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir() && !inTempFolder(documents))
+        return documents;
+    return QDir::homePath();
+}
+
+void Dialogs::setDocumentsFolder(const QString &folder)
+{
+    g_documents = folder;
+    g_lastFolder.clear();
+}
 
 QString Dialogs::applicationTitle()
 {

@@ -26,15 +26,24 @@ public:
     virtual int msgBox(const QString &text, int buttons, int icon, const QString &title) = 0;
     // An input box; Cancel returns the empty text.
     virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) = 0;
-    // Open and Save dialogs; the filter is "Description|pattern|Description|pattern".
+    // Open and Save dialogs; the filter is "Description|pattern|Description|pattern". Each starts
+    // in fileDialogFolder(), and the folder of the file chosen is where the next one starts.
     // Cancel returns the empty text.
-    virtual QString openFile(const QString &title, const QString &filter, const QString &fileName) = 0;
-    virtual QString saveFile(const QString &title, const QString &filter, const QString &fileName) = 0;
+    QString openFile(const QString &title, const QString &filter, const QString &fileName);
+    QString saveFile(const QString &title, const QString &filter, const QString &fileName);
     // The printer dialog; false on Cancel.
     virtual bool printerDialog(QPrinter &printer) = 0;
     // The shell: "OPEN" a web address.
     virtual bool shellOpen(const QString &address) = 0;
     virtual void beep() = 0;
+
+    // The folder a file dialog starts in: the one last chosen in a file dialog since the program
+    // started, else the user's documents folder. Never the program's Temp folder, which is
+    // emptied at every start.
+    static QString fileDialogFolder();
+    // Where the user's documents are (empty: where the platform keeps them); also forgets the
+    // folder last chosen. Tests point it into their own folder.
+    static void setDocumentsFolder(const QString &folder);
 
     static QString applicationTitle();
     // "Log Files (*.LOG)|*.log|All Files (*.*)|*.*" in the form the Qt file dialogs take.
@@ -42,6 +51,13 @@ public:
     // The window dialogs are shown over (the active window when none is set).
     static void setParentWindow(QWidget *window);
     static QWidget *parentWindow();
+
+protected:
+    // The dialogs themselves, shown in folder with fileName (may be empty) proposed.
+    virtual QString chooseOpenFile(const QString &title, const QString &filter, const QString &folder,
+                                   const QString &fileName) = 0;
+    virtual QString chooseSaveFile(const QString &title, const QString &filter, const QString &folder,
+                                   const QString &fileName) = 0;
 };
 
 // The dialogs in use: the real ones unless a test installed its own.

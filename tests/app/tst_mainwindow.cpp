@@ -160,6 +160,45 @@ private slots:
         QVERIFY(env->dialogs().messages().isEmpty());
     }
 
+    void aLogSavedWhereTheDialogStartsSurvivesARestart()
+    {
+        const QString temp = QDir(env->path(QStringLiteral("Temp"))).absolutePath();
+        auto w = makeWindow();
+        env->dialogs().answerSave(QStringLiteral("mylog.log"));   // typed in, folder left as shown
+        w->mnuOpenLog_Click();
+        QCOMPARE(shared().LogFileNum, qint16(1));
+        const QString saved = w->LogFileName;
+        w->mnuCloseLog_Click();
+        QVERIFY(QFile::exists(saved));
+        const QString startedIn = env->dialogs().shown.last().folder;
+
+        w.reset();
+        w = makeWindow();   // the next start empties Temp
+        QVERIFY2(QFile::exists(saved), qPrintable(saved));
+        QVERIFY(!startedIn.isEmpty());
+        QVERIFY2(!QDir(startedIn).absolutePath().startsWith(temp), qPrintable(startedIn));
+
+        // The next file dialog starts in the folder the last one chose.
+        QVERIFY(QDir().mkpath(env->path(QStringLiteral("logs"))));
+        env->dialogs().answerSave(env->path(QStringLiteral("logs/second.log")));
+        w->mnuOpenLog_Click();
+        w->mnuCloseLog_Click();
+        env->dialogs().answerSave(QString());
+        w->mnuOpenLog_Click();
+        QCOMPARE(env->dialogs().shown.last().folder, QDir(env->path(QStringLiteral("logs"))).absolutePath());
+    }
+
+    void relativeProgramFolderIsFixedAtStartUp()
+    {
+        QDir::setCurrent(env->home());
+        qputenv("WAVECREST_HOME", "wc");
+        AppPaths::anchorProgramFolder();
+        makeWindow();
+        makeWindow();
+        QVERIFY(QDir(env->path(QStringLiteral("wc/Temp"))).exists());
+        QVERIFY(!QDir(env->path(QStringLiteral("wc/Temp/wc"))).exists());
+    }
+
     void viewsAndTabs()
     {
         auto w = makeWindow();

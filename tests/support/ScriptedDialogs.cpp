@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QPrinter>
 #include <QTimer>
@@ -78,18 +79,34 @@ QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, c
     return m_input.isEmpty() ? QString() : m_input.dequeue();
 }
 
-QString ScriptedDialogs::openFile(const QString &title, const QString &filter, const QString &)
+namespace {
+QString fileAnswer(QQueue<QString> &answers, const QString &folder)
 {
-    shown << Shown{QStringLiteral("open"), {}, title, 0, 0, filter, m_openBoxes};
+    if (answers.isEmpty())
+        return {};
+    const QString answer = answers.dequeue();
+    return answer.isEmpty() || QDir::isAbsolutePath(answer) ? answer : QDir(folder).filePath(answer);
+}
+} // namespace
+
+QString ScriptedDialogs::chooseOpenFile(const QString &title, const QString &filter, const QString &folder,
+                                        const QString &)
+{
+    Shown s{QStringLiteral("open"), {}, title, 0, 0, filter, m_openBoxes};
+    s.folder = folder;
+    shown << s;
     runModalLoop();
-    return m_open.isEmpty() ? QString() : m_open.dequeue();
+    return fileAnswer(m_open, folder);
 }
 
-QString ScriptedDialogs::saveFile(const QString &title, const QString &filter, const QString &)
+QString ScriptedDialogs::chooseSaveFile(const QString &title, const QString &filter, const QString &folder,
+                                        const QString &)
 {
-    shown << Shown{QStringLiteral("save"), {}, title, 0, 0, filter, m_openBoxes};
+    Shown s{QStringLiteral("save"), {}, title, 0, 0, filter, m_openBoxes};
+    s.folder = folder;
+    shown << s;
     runModalLoop();
-    return m_save.isEmpty() ? QString() : m_save.dequeue();
+    return fileAnswer(m_save, folder);
 }
 
 bool ScriptedDialogs::printerDialog(QPrinter &printer)

@@ -23,6 +23,7 @@ public:
         int icon = 0;
         QString defaultText;  // input default, file filter
         int openBoxes = 0;    // boxes still open when this one showed (a box over a box)
+        QString folder;       // the folder a file dialog started in
     };
 
     ScriptedDialogs();
@@ -31,6 +32,7 @@ public:
     // Answers, used in order per kind.
     void answerMsgBox(int result) { m_msg.enqueue(result); }
     void answerInput(const QString &text) { m_input.enqueue(text); }
+    // A file dialog's answer; a bare name is typed into the dialog left at its start folder.
     void answerOpen(const QString &path) { m_open.enqueue(path); }
     void answerSave(const QString &path) { m_save.enqueue(path); }
     // The printer dialog: configure the printer (e.g. to a PDF file) and accept, or cancel.
@@ -52,11 +54,15 @@ public:
 
     int msgBox(const QString &text, int buttons, int icon, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
-    QString openFile(const QString &title, const QString &filter, const QString &fileName) override;
-    QString saveFile(const QString &title, const QString &filter, const QString &fileName) override;
     bool printerDialog(QPrinter &printer) override;
     bool shellOpen(const QString &address) override;
     void beep() override;
+
+protected:
+    QString chooseOpenFile(const QString &title, const QString &filter, const QString &folder,
+                           const QString &fileName) override;
+    QString chooseSaveFile(const QString &title, const QString &filter, const QString &folder,
+                           const QString &fileName) override;
 
 private:
     void runModalLoop();

@@ -11,6 +11,9 @@
 TestEnv::TestEnv(double clockScale) : m_dialogs(std::make_unique<ScriptedDialogs>()), m_oldCwd(QDir::currentPath())
 {
     qputenv("WAVECREST_HOME", m_dir.path().toLocal8Bit());
+    // File dialogs start in a documents folder of the test's own.
+    QDir().mkpath(m_dir.filePath(QStringLiteral("Documents")));
+    Dialogs::setDocumentsFolder(m_dir.filePath(QStringLiteral("Documents")));
     SettingsStore::setFolder(m_dir.filePath(QStringLiteral("store")));
     resetShared();
     Clock::setScale(clockScale);
@@ -25,6 +28,7 @@ TestEnv::~TestEnv()
     CommFactory::setFactory(nullptr);
     SettingsStore::setFolder(QString());
     qunsetenv("WAVECREST_HOME");
+    Dialogs::setDocumentsFolder(QString());
     resetShared();
 }
 
