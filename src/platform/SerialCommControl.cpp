@@ -1,4 +1,5 @@
 #include "platform/SerialCommControl.h"
+#include "platform/LineWatch.h"
 #include "platform/PortMap.h"
 
 #include <QFileInfo>
@@ -39,8 +40,10 @@ bool handleHungUp(qintptr handle)
 } // namespace
 
 SerialCommControl::SerialCommControl(QObject *parent)
-    : CommControl(parent), m_port(new QSerialPort(this))
+    : CommControl(parent), m_port(new QSerialPort(this)),
+      m_lineWatch(new LineWatch([this](int event) { raiseEvent(event); }, this))
 {
+    m_lineWatch->setSource(makeSerialLineStatusSource(m_port));
     connect(m_port, &QSerialPort::readyRead, this, &SerialCommControl::onReadyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { onError(int(e)); });
 }
@@ -54,6 +57,11 @@ SerialCommControl::~SerialCommControl()
 bool SerialCommControl::portOpen() const
 {
     return m_port->isOpen();
+}
+
+void SerialCommControl::setLineStatusSource(std::unique_ptr<LineStatusSource> source)
+{
+    m_lineWatch->setSource(std::move(source));
 }
 
 QString SerialCommControl::deviceName() const
@@ -85,6 +93,7 @@ void SerialCommControl::setPortOpen(bool open)
     // Modem lines: a pseudo-terminal refuses these, which is no error for us.
     m_port->setDataTerminalReady(true);
     m_port->clearError();
+    m_lineWatch->start();
     qCDebug(lcSerial) << "opened" << device << m_settings;
 }
 
@@ -115,6 +124,7 @@ void SerialCommControl::closePort()
 {
     // Closing throws away what was received and not read, but not what was written: a command
     // sent just before closing still goes out.
+    m_lineWatch->stop();
     if (m_port->isOpen()) {
         m_port->clear(QSerialPort::Input);
         m_port->close();

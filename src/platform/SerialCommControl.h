@@ -3,7 +3,11 @@
 
 #include "platform/CommControl.h"
 
+#include <memory>
+
 class QSerialPort;
+class LineWatch;
+class LineStatusSource;
 
 class SerialCommControl : public CommControl
 {
@@ -21,6 +25,9 @@ public:
     int outBufferCount() const override;
     void drainOutput() override;
     QString deviceName() const override;
+    // Where the line watch reads the line's error counters and modem lines (the device's driver
+    // unless replaced).
+    void setLineStatusSource(std::unique_ptr<LineStatusSource> source);
 
 protected:
     void applySettings() override;
@@ -34,6 +41,7 @@ private:
 
     QSerialPort *m_port;
     QString m_device;
+    LineWatch *m_lineWatch;
     mutable bool m_pulling = false;
     bool m_lost = false;
 };

@@ -1,6 +1,7 @@
 // The serial control on a real device: the simulated radio on a pseudo-terminal.
 #include "support/CpuTime.h"
 #include "platform/Clock.h"
+#include "platform/LineWatch.h"
 #include "platform/SerialCommControl.h"
 #include "fakeradio/FakeRadio.h"
 #include "support/PtyPort.h"
@@ -12,6 +13,36 @@
 #include <QTimer>
 #include <cerrno>
 #include <ctime>
+
+namespace {
+// A line whose counters and modem lines the test sets; every read is counted.
+class ScriptedLine : public LineStatusSource
+{
+public:
+    ScriptedLine(const LineStatus &status, int &reads) : m_status(status), m_reads(reads) {}
+    LineStatus read() override
+    {
+        ++m_reads;
+        return m_status;
+    }
+
+private:
+    const LineStatus &m_status;
+    int &m_reads;
+};
+
+// Collects the texts of the line events and errors the control raises (data events left out).
+void collectLineTexts(CommControl &comm, QObject *context, QStringList &texts)
+{
+    QObject::connect(&comm, &CommControl::onComm, context, [&comm, &texts] {
+        const int e = comm.commEvent();
+        if (e == CommEv::Receive || e == CommEv::Send)
+            return;
+        const QString ev = CommEv::eventText(e);
+        texts << (ev.isEmpty() ? CommEv::errorText(e) : ev);
+    });
+}
+} // namespace
 
 class TestSerialPort : public QObject
 {
@@ -213,6 +244,95 @@ private slots:
         QVERIFY2(cpu < 0.05 * elapsed, qPrintable(QStringLiteral("CPU %1 s in %2 s").arg(cpu).arg(elapsed)));
         // The control is usable again: output now fails cleanly.
         QVERIFY_THROWS_EXCEPTION(CommError, comm.output(QByteArray("x")));
+    }
+
+    void lineWatchReportsEachRiseAndChange_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("frame counter rises") << "frame" << "Framing Error";
+        QTest::newRow("overrun counter rises") << "overrun" << "Overrun Error";
+        QTest::newRow("parity counter rises") << "parity" << "Parity Error";
+        QTest::newRow("break counter rises") << "brk" << "Break Received";
+        QTest::newRow("buffer overrun counter rises") << "buf_overrun" << "Receive Buffer Overflow";
+        QTest::newRow("CTS drops") << "cts" << "Change in CTS Detected";
+        QTest::newRow("DSR rises") << "dsr" << "Change in DSR Detected";
+        QTest::newRow("CD rises") << "cd" << "Change in CD Detected";
+    }
+
+    void lineWatchReportsEachRiseAndChange()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, text);
+        Clock::setScale(0.1);
+        LineStatus line;
+        line.countersKnown = true;
+        line.linesKnown = true;
+        line.frame = line.overrun = line.parity = line.brk = line.bufferOverrun = 5;
+        line.cts = true;
+        int reads = 0;
+        SerialCommControl comm;
+        comm.setCommPort(1);
+        comm.setLineStatusSource(std::make_unique<ScriptedLine>(line, reads));
+        QStringList texts;
+        collectLineTexts(comm, this, texts);
+        comm.setPortOpen(true);
+        // What the counters and lines held when the port opened is no news.
+        Clock::pumpFor(1000);
+        QCOMPARE(texts, QStringList());
+        const int readsPerSecond = reads;
+        QVERIFY2(readsPerSecond >= 1 && readsPerSecond <= 6, qPrintable(QString::number(readsPerSecond)));
+
+        if (change == QLatin1String("frame")) line.frame += 2;
+        else if (change == QLatin1String("overrun")) ++line.overrun;
+        else if (change == QLatin1String("parity")) ++line.parity;
+        else if (change == QLatin1String("brk")) ++line.brk;
+        else if (change == QLatin1String("buf_overrun")) ++line.bufferOverrun;
+        else if (change == QLatin1String("cts")) line.cts = false;
+        else if (change == QLatin1String("dsr")) line.dsr = true;
+        else if (change == QLatin1String("cd")) line.cd = true;
+        QVERIFY(Clock::waitFor([&] { return !texts.isEmpty(); }, 1000));
+        Clock::pumpFor(1000);
+        QCOMPARE(texts, QStringList{text});   // once, not at every later check
+
+        comm.setPortOpen(false);
+        const int readsAtClose = reads;
+        ++line.frame;
+        Clock::pumpFor(1000);
+        QCOMPARE(reads, readsAtClose);
+        QCOMPARE(texts, QStringList{text});
+    }
+
+    void lineWithoutCountersReportsNothing()
+    {
+        Clock::setScale(0.1);
+        // A source that gives no counters: whatever else it says is not reported.
+        LineStatus line;
+        line.linesKnown = true;
+        int reads = 0;
+        SerialCommControl comm;
+        comm.setCommPort(1);
+        comm.setLineStatusSource(std::make_unique<ScriptedLine>(line, reads));
+        QStringList texts;
+        collectLineTexts(comm, this, texts);
+        comm.setPortOpen(true);
+        Clock::pumpFor(500);
+        line.frame = 3;
+        line.cts = true;
+        Clock::pumpFor(1000);
+        QVERIFY(reads > 0);
+        QCOMPARE(texts, QStringList());
+
+        // The driver of a pseudo-terminal keeps no counters: its own source reports nothing either.
+        SerialCommControl real;
+        real.setCommPort(1);
+        QStringList realTexts;
+        collectLineTexts(real, this, realTexts);
+        comm.setPortOpen(false);
+        real.setPortOpen(true);
+        Clock::pumpFor(1000);
+        QVERIFY(real.portOpen());
+        QCOMPARE(realTexts, QStringList());
     }
 
     void waitOnASilentPortSleeps()
