@@ -141,7 +141,8 @@ public:
     void Timer1_Timer();
     void ReadRadioSettings();
     // One query of the read-out; true when the reply came (echo and prompt both there).
-    bool QueryExchange(const RadioSetting &row);
+    // *wroteValue (when given) tells whether the reply held a value that went into the box.
+    bool QueryExchange(const RadioSetting &row, bool *wroteValue = nullptr);
     void applyReadOutModeLayout();
     void runWriteAccessProbe();
     void readOutPause();

@@ -98,9 +98,11 @@ void frmCorvista::readOutPause()
     Clock::doEvents();
 }
 
-bool frmCorvista::QueryExchange(const RadioSetting &row)
+bool frmCorvista::QueryExchange(const RadioSetting &row, bool *wroteValue)
 {
     SharedState &s = shared();
+    if (wroteValue)
+        *wroteValue = false;
     const bool answered = Exchange::sendAndWait(*MSComm1, row.keyword, {row.keyword, Prompt::Ready}, 4,
                                                 CompareMode::IgnoreCase);
     ValueBox *box = Pages.box(row.box);
@@ -110,6 +112,8 @@ bool frmCorvista::QueryExchange(const RadioSetting &row)
         box->setText(NotAvailable);
     } else if (const std::optional<QString> value = ReplyValueRule(row.keyword, s.RxBuffer, s.InSetupMode)) {
         box->setText(*value);
+        if (wroteValue)
+            *wroteValue = true;
     }
     return true;
 }
@@ -135,7 +139,8 @@ void frmCorvista::ReadRadioSettings()
             continue;
         }
         const bool gated = revisionGatePasses(row->gate, s.FirmwareRevNumber);
-        const bool answered = gated && QueryExchange(*row);
+        bool wroteValue = false;
+        const bool answered = gated && QueryExchange(*row, &wroteValue);
 
         if (row->keyword == QLatin1String("srev")) {
             s.FirmwareRevNumber = firmwareRevNumberFrom(s.RxBuffer);
@@ -143,8 +148,9 @@ void frmCorvista::ReadRadioSettings()
             applyVersionLayout(Pages, s.FirmwareRevNumber);
         } else if (row->keyword == QLatin1String("own")) {
             // The probe writes back what the box shows; that is only this radio's owner name
-            // when this read-out's query was answered.
-            if (s.AccessCheckPending && answered)
+            // when this read-out put it there. An answer without a reply line leaves the box
+            // with an older text, perhaps another radio's; a later read-out probes instead.
+            if (s.AccessCheckPending && wroteValue)
                 runWriteAccessProbe();
         } else if (row->keyword == QLatin1String("mode")) {
             applyReadOutModeLayout();

@@ -521,6 +521,8 @@ std::optional<QString> FakeRadio::setting(const QString &keyword, const QString 
         return Unrecognised;
 
     const bool isWrite = row->emptyAllowed ? hasRest : !rest.isEmpty();
+    if (!isWrite && m_config.bareQueries.contains(keyword))
+        return std::nullopt;
     if (!isWrite) {
         if (row->reply)
             return row->reply(m_config);

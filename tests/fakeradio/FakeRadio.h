@@ -40,6 +40,7 @@ public:
         Stage stage = Stage::Normal;
         int silentBursts = 0;  // wake-up bursts that go unanswered first; -1: never answers
         QString hangsAt;       // a command (any case) after which the radio answers nothing more
+        QStringList bareQueries;  // queries (lower case) answered with the echo and prompt, no reply line
         bool loggedIn = false;
         QString password = QStringLiteral("1234");  // empty: no password, writes always allowed
         QString encryptionCode = QStringLiteral("NONE");

@@ -278,6 +278,33 @@ private slots:
         QVERIFY(w.toolButtons["Login"]->isEnabled());
     }
 
+    void probeWritesOnlyANameThisReadOutRead()
+    {
+        FakeRadio::Config c = radioAt("3.2.0", "M");
+        c.password.clear();   // every write is taken: a probe would change the name
+        c.bareQueries = QStringList{"own"};
+        RIG(rig, 0.02, c);
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        Clock::pumpFor(100);
+        w.Pages.box("OwnerName")->setText(QStringLiteral("ANOTHER RADIO"));
+        QStringList lines = readOut(rig);
+        QVERIFY(lines.contains(QStringLiteral("own")));
+        QVERIFY(!lines.contains(QStringLiteral("own ANOTHER RADIO")));
+        QVERIFY(!lines.contains(QStringLiteral("deco")));
+        QCOMPARE(rig.radio().config().own, QStringLiteral("WAVECREST SS"));
+        QCOMPARE(box(rig, "OwnerName"), QStringLiteral("ANOTHER RADIO"));
+        QVERIFY(shared().AccessCheckPending);
+
+        // The next read-out that reads the name probes with it.
+        rig.radio().config().bareQueries.clear();
+        lines = readOut(rig);
+        QVERIFY(lines.contains(QStringLiteral("own WAVECREST SS")));
+        QVERIFY(!shared().AccessCheckPending);
+        QVERIFY(!w.toolButtons["Login"]->isEnabled());
+        QVERIFY(rig.radio().echoOn());
+    }
+
     void keepAlive()
     {
         RIG(rig, 0.02, radioAt("3.2.0", "M"));
