@@ -167,12 +167,15 @@ QString frmCorvista::AskRepeaterXaddr()
             MsgBox(QStringLiteral("REPEATER radio programmed WITH default XADDR of 0"));
             return {};
         }
-        if (!wholeNumber.match(answer).hasMatch() || answer.trimmed().toInt() > 31) {
+        // Too many digits for a number are not one: toInt() would give 0 and pass them on.
+        bool isNumber = false;
+        const int value = answer.trimmed().toInt(&isNumber);
+        if (!wholeNumber.match(answer).hasMatch() || !isNumber || value > 31) {
             MsgBox(QStringLiteral("XADDR is a number between 0 and 31."), Msg::OKOnly, Msg::NoIcon,
                    QStringLiteral("Invalid XADDR"));
             continue;
         }
-        if (answer.trimmed().toInt() != 0)
+        if (value != 0)
             return answer;
         if (MsgBox(QStringLiteral("Are you sure you want to use an XADDR of 0 ?\r\n\r\n"
                                   "XADDR 0 is the default setting for a Master radio."),

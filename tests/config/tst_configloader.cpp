@@ -187,6 +187,9 @@ private slots:
         QTest::newRow("65001 asks again") << "UNIT 4321" << QStringList{"65001", "65000"} << "UNIT 65000"
                                           << QStringList{"UNIT 4321", "65001"}
                                           << QStringList{"New Unit: UNIT 65000"};
+        QTest::newRow("too many digits for a number ask again")
+            << "UNIT 4321" << QStringList{"99999999999", "99999999999999999999", ""} << "UNIT 4321"
+            << QStringList{"UNIT 4321", "99999999999", "99999999999999999999"} << QStringList{};
         QTest::newRow("letters ask again") << "UNIT 4321" << QStringList{"UNIT abc", "10000"} << "UNIT 10000"
                                            << QStringList{"UNIT 4321", "abc"} << QStringList{"New Unit: UNIT 10000"};
         QTest::newRow("blanks only ask again") << "UNIT 4321" << QStringList{"   ", ""} << "UNIT 4321"

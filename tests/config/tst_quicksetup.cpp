@@ -165,6 +165,9 @@ private slots:
         QTest::newRow("XADDR of letters or a fraction is asked again")
             << x << "1000" << QList<int>{} << QStringList{"a", "2.5", "1e1", "3"} << QStringList{"XADDR 3"}
             << QStringList{invalid, invalid, invalid} << 8;
+        QTest::newRow("XADDR too long for a number is refused, not taken for 0")
+            << x << "1000" << QList<int>{} << QStringList{"99999999999", "3"} << QStringList{"XADDR 3"}
+            << QStringList{invalid} << 8;
         QTest::newRow("XADDR 0 answered No is asked again")
             << x << "1000" << QList<int>{no} << QStringList{"0", "5"} << QStringList{"XADDR 5"} << QStringList{zeroQ}
             << 8;

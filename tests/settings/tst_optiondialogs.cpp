@@ -253,6 +253,8 @@ private slots:
                                                   << QStringList{"rtu on", ""} << true;
         QTest::newRow("letters are not a number") << "RTU 5 (ON)" << 0 << "5" << "five" << "ok"
                                                   << QStringList{"rtu on", ""} << true;
+        QTest::newRow("too many digits for a number are refused") << "RTU 5 (ON)" << 0 << "5" << "99999999999"
+                                                                  << "ok" << QStringList{"rtu on", ""} << true;
         QTest::newRow("a line end in the id is refused, not sent as a second command")
             << "RTU 5 (ON)" << 0 << "5" << "5\rmode R" << "ok" << QStringList{"rtu on", ""} << true;
         QTest::newRow("cancel sends one CR") << "RTU 5 (ON)" << 0 << "5" << "9" << "cancel" << QStringList{""}
