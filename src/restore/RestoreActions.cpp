@@ -6,6 +6,7 @@
 #include "common/Module1.h"
 #include "common/SharedState.h"
 #include "common/frmProgram.h"
+#include "config/ConfigReport.h"
 #include "app/frmCorvista.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -138,10 +139,8 @@ void frmRestore::ReadConfigurationFile()
     FileSettingsLabel->setText(QStringLiteral("Settings in file\n") + QFileInfo(fileName).fileName() + QLatin1Char(':'));
 
     Restore::ReadState state;
-    // A line ends at CR or CR LF.
-    QStringList lines = QString::fromLatin1(file.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\r")).split(QLatin1Char('\r'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    // A line ends at CR LF, LF or a lone CR, as the main window's loader takes them.
+    const QStringList lines = ConfigReport::splitLines(QString::fromLatin1(file.readAll()));
     file.close();
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];

@@ -289,6 +289,30 @@ private slots:
         r->unload();
     }
 
+    // Configuration files come with the line ends of the system that wrote them.
+    void fileReaderTakesEveryLineEnd()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        const QList<std::pair<QString, QByteArray>> ends{{"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}};
+        for (const auto &[name, eol] : ends) {
+            const QString path = rig.env().path(QStringLiteral("ends.txt"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#Created by hand" + eol + "UNIT 4711" + eol + "MODE R" + eol + "HOPTIME 50" + eol);
+            file.close();
+            rig.dialogs().answerOpen(path);
+            r->Toolbar1_ButtonClick(QStringLiteral("OpenConfig"));
+            QCOMPARE(r->box("NewUnitAddr")->value(), QStringLiteral("UNIT 4711"));
+            QCOMPARE(r->box("NewMode")->value(), QStringLiteral("MODE R"));
+            QCOMPARE(r->box("NewHopTime")->value(), QStringLiteral("HOPTIME 50"));
+        }
+        r->unload();
+    }
+
     void programSendsOnlyTickedRowsInOrder_data()
     {
         QTest::addColumn<QStringList>("newTexts");   // box=text
