@@ -2,11 +2,12 @@
 
 #include "config/ConfigReport.h"
 
+#include "platform/Dialogs.h"
+#include "platform/SafeFile.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <filesystem>
-#include <system_error>
 
 namespace ConfigFiles {
 
@@ -27,28 +28,19 @@ QString tmpSibling(const QString &path)
     return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".tmp");
 }
 
-bool writeThroughTmp(const QString &path, const QStringList &lines)
+bool writeThroughTmp(const QString &path, const QStringList &lines, QString *error)
 {
-    const QString tmp = tmpSibling(path);
-    QFile file(tmp);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    for (const QString &line : lines) {
-        if (!ok)
-            break;
-        ok = file.write(ConfigReport::fileLine(line)) >= 0;
-    }
-    ok = ok && file.flush();
-    file.close();
-    if (ok) {
-        // Takes the old file's place in one step: there is no moment without a preset file.
-        std::error_code error;
-        std::filesystem::rename(std::filesystem::path(tmp.toStdString()), std::filesystem::path(path.toStdString()),
-                                error);
-        ok = !error;
-    }
-    if (!ok)
-        QFile::remove(tmp);
-    return ok;
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += ConfigReport::fileLine(line);
+    return SafeFile::write(path, bytes, error);
+}
+
+void showWriteFailure(const QString &path, const QString &error)
+{
+    MsgBox(QStringLiteral("The file could not be saved:\r\n") + QDir::toNativeSeparators(path)
+               + QStringLiteral("\r\n\r\n") + error,
+           Msg::OKOnly, Msg::Exclamation, QStringLiteral("File I/O Error"));
 }
 
 } // namespace ConfigFiles

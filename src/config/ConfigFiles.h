@@ -14,8 +14,11 @@ std::optional<QStringList> readLines(const QString &path);
 // The sibling of path with the extension ".tmp" ("Preset1.txt" gives "Preset1.tmp").
 QString tmpSibling(const QString &path);
 
-// Writes the lines to the ".tmp" sibling, which then takes path's name, so that a failed write
-// leaves the file as it was. False on any failure (the ".tmp" file is then removed).
-bool writeThroughTmp(const QString &path, const QStringList &lines);
+// Writes the lines (CR LF after each) to a temporary file that then takes path's name, so that a
+// failed write leaves the file as it was. False on any failure, with the system's text in *error.
+bool writeThroughTmp(const QString &path, const QStringList &lines, QString *error = nullptr);
+
+// Tells the user that the file could not be written, in the system's words.
+void showWriteFailure(const QString &path, const QString &error);
 
 } // namespace ConfigFiles

@@ -136,22 +136,28 @@ std::optional<QString> askCaption(const QString &title, QString defaultText)
 }
 
 // Rewrites the preset file with every line that begins with prefix (any case) replaced by
-// replacement; a missing file is left missing.
-void rewritePresetLines(int slot, const QString &prefix, const QString &replacement)
+// replacement; a missing file is left missing. False, with the user told why, when the file
+// could not be rewritten: it is then as it was.
+bool rewritePresetLines(int slot, const QString &prefix, const QString &replacement)
 {
     const QString path = frmCorvista::presetPath(slot);
     if (!FileExists(path))
-        return;
+        return true;
     std::optional<QStringList> lines = ConfigFiles::readLines(path);
     if (!lines) {
         qCWarning(lcPresets) << "cannot read" << path;
-        return;
+        return true;
     }
     for (QString &line : *lines)
         if (line.startsWith(prefix, Qt::CaseInsensitive))
             line = replacement;
-    if (!ConfigFiles::writeThroughTmp(path, *lines))
-        qCWarning(lcPresets) << "cannot rewrite" << path;
+    QString error;
+    if (!ConfigFiles::writeThroughTmp(path, *lines, &error)) {
+        qCWarning(lcPresets) << "cannot rewrite" << path << error;
+        ConfigFiles::showWriteFailure(path, error);
+        return false;
+    }
+    return true;
 }
 
 // A preset button's mouse-up, by its index, as the window's handler takes it.
@@ -276,10 +282,14 @@ void frmCorvista::cmdSaveToPreset_Click()
         // leaves no file, and no preset that would program a radio with half a configuration.
         const std::optional<QStringList> report = FileExists(tmp) ? ConfigFiles::readLines(tmp) : std::nullopt;
         QStringList lines{FileKey + QString::number(slot), NameKey + description, CaptionKey + *caption};
-        if (!report || !ConfigFiles::writeThroughTmp(path, lines + *report)) {
-            QFile::remove(tmp);
-            MsgBox(QStringLiteral("Unspecified file I/O error."), Msg::OKOnly, Msg::NoIcon,
-                   QStringLiteral("File I/O Error"));
+        QString error;
+        const bool written = report && ConfigFiles::writeThroughTmp(path, lines + *report, &error);
+        QFile::remove(tmp);
+        if (!written) {
+            // A report that failed has said why; a preset file that could not be written says it here.
+            MsgBox(error.isEmpty() ? QStringLiteral("Unspecified file I/O error.")
+                                   : QStringLiteral("Unspecified file I/O error.\r\n\r\n") + error,
+                   Msg::OKOnly, Msg::NoIcon, QStringLiteral("File I/O Error"));
             frQuick->setEnabled(true);
             return;
         }
@@ -358,8 +368,8 @@ void frmCorvista::mnuPresetRename_Click()
     const std::optional<QString> caption = askCaption(QStringLiteral("Rename Preset Button"), cmdPre[index]->text());
     if (!caption)
         return;
-    cmdPre[index]->setText(*caption);
-    rewritePresetLines(index + 1, CaptionKey, CaptionKey + *caption);
+    if (rewritePresetLines(index + 1, CaptionKey, CaptionKey + *caption))
+        cmdPre[index]->setText(*caption);
 }
 
 void frmCorvista::mnuPresetEditDesc_Click()
@@ -370,6 +380,6 @@ void frmCorvista::mnuPresetEditDesc_Click()
                            QStringLiteral("Edit Preset Description"), cmdPre[index]->toolTip());
     if (description.isEmpty())
         return;
-    cmdPre[index]->setToolTip(description);
-    rewritePresetLines(index + 1, NameKey, NameKey + description);
+    if (rewritePresetLines(index + 1, NameKey, NameKey + description))
+        cmdPre[index]->setToolTip(description);
 }

@@ -4,12 +4,14 @@
 
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "config/ConfigFiles.h"
 #include "config/ConfigReport.h"
 #include "config/ReportPrinter.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +20,6 @@
 #include <QLoggingCategory>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <optional>
@@ -33,6 +34,7 @@ using ConfigReport::Row;
 struct ReportAborted
 {
     QString why;
+    bool fileFailed = false;   // why is the system's text for a file that could not be written
 };
 
 // While the "ser" answer is awaited the radio is nudged with CR LF, but no oftener than this,
@@ -137,11 +139,15 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
         return;
 
     // The report goes to a sibling temporary file that takes the chosen name only once it is
-    // complete, so a report that breaks off leaves the file the user had untouched.
-    QSaveFile file(path);
+    // complete, so a report that breaks off, or meets a full disk, leaves the file the user had
+    // untouched.
+    SafeFileWriter file(path);
     CommControl &port = *MSComm1;
     const Exchange::PortTimeout timeout = portTimeout();
-    auto write = [&file](const QString &line) { file.write(ConfigReport::fileLine(line)); };
+    auto write = [&file](const QString &line) {
+        if (!file.write(ConfigReport::fileLine(line)))
+            throw ReportAborted{file.errorString(), true};
+    };
     auto exchange = [&](const QString &query, QString &collected) {
         collected.clear();
         if (!Exchange::polledPromptExchange(port, query.toLatin1() + Exchange::CR, 50,
@@ -149,9 +155,10 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
             throw ReportAborted{QStringLiteral("no answer to ") + query};
     };
 
+    QString fileError;
     try {
-        if (!file.open(QIODevice::WriteOnly))
-            throw ReportAborted{file.errorString()};
+        if (!file.open())
+            throw ReportAborted{file.errorString(), true};
         if (printing)
             setStatusText(QStringLiteral("Preparing Report"));
         if (printing) {
@@ -207,7 +214,7 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
         }
 
         if (!file.commit())
-            throw ReportAborted{file.errorString()};
+            throw ReportAborted{file.errorString(), true};
         Clock::startTimer(*Timer2, 2000);
         Exchange::echoOn(port);
         Clock::sleepMs(250);
@@ -217,9 +224,12 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
         return;
     } catch (const ReportAborted &e) {
         qCInfo(lcReportWriter) << "report aborted:" << e.why;
+        if (e.fileFailed)
+            fileError = e.why;
     } catch (const std::exception &e) {
         qCInfo(lcReportWriter) << "report aborted:" << e.what();
     }
+    file.cancel();
 
     // A failure inside a wait leaves no time-out armed behind it to fire on a later report.
     StopPortTimeout();
@@ -234,8 +244,9 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
     directRead.reset();
     s.PortTimedOut = false;
     setStatusText(QString());
+    if (!fileError.isEmpty())
+        ConfigFiles::showWriteFailure(path, fileError);
     refreshAfterReport(*this);
-    file.cancelWriting();
 }
 
 void frmCorvista::cmdSaveToFile_Click()

@@ -7,6 +7,7 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "support/FullDisk.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
@@ -263,6 +264,102 @@ private slots:
         QCOMPARE(messages[1], QStringLiteral("Unspecified file I/O error."));
         QVERIFY(w.frQuick->isEnabled());
         QVERIFY(!shared().IgnoreCommEvents);
+    }
+
+    // A full disk: the report behind the preset cannot be written, so no preset is made, the
+    // presets there are stay as they were, and the user reads why.
+    void fullDiskMakesNoPreset()
+    {
+        RIG(rig, Scale, writableRadio());
+        writePreset(rig, 2, "Tower site master", "Tower");
+        const QStringList tower = crLfFileLines(rig.env().path("Presets/Preset2.txt"));
+        frmCorvista &w = connectQuietly(rig);
+        rig.dialogs().answerInput("Pump");
+        rig.dialogs().answerInput("Pump station");
+        {
+            FullDisk disk(100);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            w.cmdSaveToPreset_Click();
+        }
+        QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), QStringList{"Preset2.txt"});
+        QCOMPARE(crLfFileLines(rig.env().path("Presets/Preset2.txt")), tower);
+        QCOMPARE(stateOf(w.cmdPre[0]), freeButton());
+        const auto messages = rig.dialogs().messages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0].title, QStringLiteral("File I/O Error"));
+        QVERIFY2(messages[0].text.contains(QStringLiteral("File too large")), qPrintable(messages[0].text));
+        QCOMPARE(messages[1].text, QStringLiteral("Unspecified file I/O error."));
+        QVERIFY(w.frQuick->isEnabled());
+        QVERIFY(!shared().IgnoreCommEvents);
+    }
+
+    // The report fits but the preset file, a few lines longer, does not.
+    void fullDiskForThePresetFileItself()
+    {
+        RIG(rig, Scale, writableRadio());
+        frmCorvista &w = connectQuietly(rig);
+        rig.dialogs().answerInput("Pump");
+        rig.dialogs().answerInput("Pump station");
+        w.cmdSaveToPreset_Click();
+        const QString path = rig.env().path("Presets/Preset1.txt");
+        const qint64 size = QFileInfo(path).size();
+        QVERIFY(size > 0);
+        shared().PresetMenuIndex = 0;
+        rig.dialogs().answerMsgBox(Msg::Yes);
+        w.mnuPresetDelete->trigger();
+        QVERIFY(!QFile::exists(path));
+        rig.dialogs().clear();
+
+        rig.dialogs().answerInput("Pump");
+        rig.dialogs().answerInput("Pump station");
+        {
+            FullDisk disk(size - 4);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            w.cmdSaveToPreset_Click();
+        }
+        QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), QStringList{});
+        QCOMPARE(stateOf(w.cmdPre[0]), freeButton());
+        const auto messages = rig.dialogs().messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].text, QStringLiteral("Unspecified file I/O error.\r\n\r\nFile too large"));
+        QCOMPARE(messages[0].title, QStringLiteral("File I/O Error"));
+    }
+
+    void fullDiskKeepsARenamedPresetAsItWas_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("rename") << "rename";
+        QTest::newRow("describe") << "describe";
+    }
+
+    void fullDiskKeepsARenamedPresetAsItWas()
+    {
+        QFETCH(QString, action);
+        RIG(rig, Scale, writableRadio());
+        writePreset(rig, 2, "Tower site master", "Tower");
+        const QString path = rig.env().path("Presets/Preset2.txt");
+        const QStringList before = crLfFileLines(path);
+        frmCorvista &w = connectQuietly(rig);
+        rig.dialogs().answerInput("Hill");
+        shared().PresetMenuIndex = 1;
+        {
+            FullDisk disk(10);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            if (action == QLatin1String("rename"))
+                w.mnuPresetRename->trigger();
+            else
+                w.mnuPresetEditDesc->trigger();
+        }
+        QCOMPARE(crLfFileLines(path), before);
+        QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), QStringList{"Preset2.txt"});
+        QCOMPARE(stateOf(w.cmdPre[1]), (ButtonState{"Tower", "Tower site master", "", "9"}));
+        const auto messages = rig.dialogs().messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].title, QStringLiteral("File I/O Error"));
+        QVERIFY(messages[0].text.contains(QStringLiteral("File too large")));
     }
 
     void leftClickProgramsFromThePreset_data()

@@ -8,11 +8,13 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "support/FullDisk.h"
 #include "support/RadioRig.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
@@ -610,6 +612,126 @@ private slots:
         w.cmdSaveToFile_Click();
         QVERIFY(rig.dialogs().shown.isEmpty());
         QVERIFY(!w.MSComm1->portOpen());
+    }
+
+    // ---- file errors ----
+
+    // The disk fills up while the report is written: the file the user had stays as it was,
+    // nothing new is left behind, the system's words are shown and no report counts as written.
+    void fullDiskKeepsTheChosenFile_data()
+    {
+        QTest::addColumn<bool>("existed");
+        QTest::newRow("an existing report keeps its content") << true;
+        QTest::newRow("no file is left where there was none") << false;
+    }
+
+    void fullDiskKeepsTheChosenFile()
+    {
+        QFETCH(bool, existed);
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        QDir folder(rig.env().path(QStringLiteral("reports")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        const QString path = folder.filePath(QStringLiteral("radio.txt"));
+        const QByteArray before("#Created by an earlier report\r\nUNIT 10001\r\n");
+        if (existed)
+            writeFile(path, before);
+        rig.dialogs().answerSave(path);
+        rig.dialogs().answerMsgBox(Msg::Yes);
+        {
+            FullDisk disk(100);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            w.cmdSaveToFile->click();
+        }
+
+        QCOMPARE(QFile::exists(path), existed);
+        if (existed)
+            QCOMPARE(readFile(path), before);
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System).size(), existed ? 1 : 0);
+        const auto shown = rig.dialogs().messages();
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.last().title, QStringLiteral("File I/O Error"));
+        QVERIFY2(shown.last().text.contains(QStringLiteral("File too large")), qPrintable(shown.last().text));
+        QVERIFY(shown.last().text.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(!shared().ReportWritten);
+        QVERIFY(!shared().IgnoreCommEvents);
+        QVERIFY(w.frQuick->isEnabled());
+        QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("eeco")); }, 2000));
+    }
+
+    // A folder the report cannot go to: nothing is asked of the radio beyond the closing "eeco",
+    // and the user reads why.
+    void unwritableFolderSaysSo_data()
+    {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::newRow("a folder the user may not write") << true;
+        QTest::newRow("a file where the folder should be") << false;
+    }
+
+    void unwritableFolderSaysSo()
+    {
+        QFETCH(bool, readOnlyFolder);
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        QString path;
+        QString reason;
+        if (readOnlyFolder) {
+            QDir folder(rig.env().path(QStringLiteral("locked")));
+            QVERIFY(folder.mkpath(QStringLiteral(".")));
+            QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+            QFile probe(folder.filePath(QStringLiteral("probe")));
+            if (probe.open(QIODevice::WriteOnly)) {
+                probe.remove();
+                QSKIP("This user may write anywhere (root): a read-only folder stops nothing.");
+            }
+            path = folder.filePath(QStringLiteral("radio.txt"));
+            reason = QStringLiteral("Permission denied");
+        } else {
+            writeFile(rig.env().path(QStringLiteral("notafolder")), "x");
+            path = rig.env().path(QStringLiteral("notafolder/radio.txt"));
+            reason = QStringLiteral("Not a directory");
+        }
+        rig.dialogs().answerSave(path);
+
+        w.cmdSaveToFile->click();
+        if (readOnlyFolder)
+            QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QVERIFY(!QFile::exists(path));
+        const auto shown = rig.dialogs().messages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("File I/O Error"));
+        QVERIFY2(shown[0].text.contains(reason), qPrintable(shown[0].text));
+        QVERIFY(!shared().ReportWritten);
+        QVERIFY(!shared().IgnoreCommEvents);
+        QVERIFY(!commandsHeard(rig.radio()).contains(QStringLiteral("ser")));
+    }
+
+    void printOnAFullDiskPrintsNothing()
+    {
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        const QString pdf = rig.env().path(QStringLiteral("report.pdf"));
+        rig.dialogs().answerPrinter([&](QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+        });
+        {
+            FullDisk disk(100);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            w.cmdPrint->click();
+        }
+        for (const auto &s : rig.dialogs().shown)
+            QVERIFY(s.kind != QLatin1String("print"));
+        QVERIFY(!QFile::exists(pdf));
+        const auto shown = rig.dialogs().messages();
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.last().title, QStringLiteral("File I/O Error"));
+        QVERIFY(shown.last().text.contains(QStringLiteral("File too large")));
+        QVERIFY(!shared().ReportWritten);
+        QVERIFY(w.frQuick->isEnabled());
     }
 
     // ---- PRINT ----
