@@ -6,6 +6,7 @@
 #include "common/Module1.h"
 #include "common/SharedState.h"
 #include "common/frmProgram.h"
+#include "config/ConfigFiles.h"
 #include "config/ConfigReport.h"
 #include "app/frmCorvista.h"
 #include "platform/Clock.h"
@@ -212,35 +213,30 @@ void frmRestore::SaveConfiguration()
     }
     QStringList lines = Restore::createdLines(QDate::currentDate());
     setEnabled(false);
-    bool portFailed = false;
+    // Only a whole file is saved: one without the radio's serial number and firmware would pass
+    // for a good one later, so a radio lost on the way leaves the old file as it was.
+    bool complete = false;
     try {
-        try {
-            if (const std::optional<QString> line = Restore::serialNumberLine(restoreExchange(QStringLiteral("ser"))))
-                lines << *line;
-        } catch (const RestoreLost &) {
-        }
-        try {
-            if (const std::optional<QStringList> srev = Restore::firmwareLines(restoreExchange(QStringLiteral("srev"))))
-                lines << *srev;
-        } catch (const RestoreLost &) {
-        }
+        if (const std::optional<QString> line = Restore::serialNumberLine(restoreExchange(QStringLiteral("ser"))))
+            lines << *line;
+        if (const std::optional<QStringList> srev = Restore::firmwareLines(restoreExchange(QStringLiteral("srev"))))
+            lines << *srev;
         lines << QString() << QString();
         lines << Restore::settingLines([this](const QString &b) { return box(b)->value(); }, s.FirmwareRevNumber);
+        complete = true;
+    } catch (const RestoreLost &) {
+        // Its message is shown; the main window closes this window once it sees the radio gone.
     } catch (const CommError &) {
         frmCorvista::showCommErrorBox();
-        portFailed = true;
     }
 
     // The file is replaced without a question, as the Save dialog has asked already.
-    QFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        QByteArray bytes;
-        for (const QString &line : lines)
-            bytes += line.toLatin1() + "\r\n";
-        file.write(bytes);
-        file.close();
+    QString error;
+    if (complete && !ConfigFiles::writeThroughTmp(fileName, lines, &error)) {
+        ConfigFiles::showWriteFailure(fileName, error);
+        complete = false;
     }
-    if (portFailed) {
+    if (!complete) {
         setEnabled(true);
         endExchange();
         return;

@@ -8,16 +8,20 @@
 #include "platform/Clock.h"
 #include "restore/RestoreRules.h"
 #include "restore/frmRestore.h"
+#include "support/FullDisk.h"
 #include "support/RadioRig.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTabBar>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -392,6 +396,65 @@ private slots:
         QVERIFY(!body.contains(QStringLiteral("XMIN 0")));
         QVERIFY(frmRestore::openWindow() && frmRestore::openWindow()->isVisible());
         QVERIFY(shared().RefreshRequested);
+        r->unload();
+    }
+
+    // A save that cannot be completed leaves the file that was there and shows no "Saving..."
+    // display: a full disk and a file where the folder should be say why in the system's words,
+    // a radio lost on the way has said so already.
+    void failedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("full disk") << "disk" << "File too large";
+        QTest::newRow("a file where the folder should be") << "folder" << "Not a directory";
+        QTest::newRow("radio lost during the save")
+            << "radio" << "There was an error communicating with the radio. Please reconnect and try again";
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        QString path = rig.env().path(QStringLiteral("saved.txt"));
+        const QByteArray before("Created by an earlier save\r\nUNIT 10001\r\n");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(before);
+        old.close();
+        if (failure == QLatin1String("folder"))
+            path = rig.env().path(QStringLiteral("saved.txt/inside.txt"));
+        if (failure == QLatin1String("radio"))
+            radio.run([&] { rig.radio().config().silentBursts = -1; });
+        rig.dialogs().clear();
+        rig.dialogs().answerSave(path);
+        shared().DownloadCancelled = false;
+        {
+            std::optional<FullDisk> disk;
+            if (failure == QLatin1String("disk")) {
+                disk.emplace(100);
+                if (!disk->active())
+                    QSKIP("no file-size limit on this system");
+            }
+            r->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
+        }
+        radio.run([&] { rig.radio().config().silentBursts = 0; });
+
+        QFile saved(rig.env().path(QStringLiteral("saved.txt")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), before);
+        QCOMPARE(QDir(rig.env().home()).entryList({QStringLiteral("saved*")}, QDir::Files | QDir::Hidden),
+                 QStringList{"saved.txt"});
+        const QStringList texts = rig.dialogs().messageTexts();
+        QVERIFY2(texts.size() == 1 && texts[0].contains(message), qPrintable(texts.join(QStringLiteral(" | "))));
+        QVERIFY(!shared().DownloadCancelled);   // no progress display: nothing was saved
+        QVERIFY(r->isEnabled());
+        QVERIFY(frmRestore::flags().ExchangeIdle);
         r->unload();
     }
 
