@@ -3,6 +3,7 @@
 #include "app/TerminalColours.h"
 #include "app/TerminalLook.h"
 #include "common/SharedState.h"
+#include "config/ConfigFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 
@@ -23,9 +24,13 @@ bool ticked(const QCheckBox *box)
     return box->checkState() != Qt::Unchecked;
 }
 
-void savePreference(const QString &key, const QString &value)
+// Keeps the system's text of the first write that failed in failure; the others are tried all the same.
+void savePreference(const QString &key, const QString &value, QString &failure)
 {
-    SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), key, value);
+    QString error;
+    if (!SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), key, value, &error)
+        && failure.isEmpty())
+        failure = error;
 }
 
 void selectColour(QComboBox *list, const QColor &colour)
@@ -116,28 +121,31 @@ void frmPreferences::Form_Load()
 void frmPreferences::OKButton_Click()
 {
     SharedState &s = shared();
+    QString failure;
     s.ConnectOnLaunchPref = ticked(ConnectOnLaunchCheck);
-    savePreference(QStringLiteral("ConnectOnLaunch"), storedBoolText(s.ConnectOnLaunchPref));
+    savePreference(QStringLiteral("ConnectOnLaunch"), storedBoolText(s.ConnectOnLaunchPref), failure);
     s.KeepAlivePref = ticked(KeepAliveCheck);
-    savePreference(QStringLiteral("KeepAlive"), storedBoolText(s.KeepAlivePref));
+    savePreference(QStringLiteral("KeepAlive"), storedBoolText(s.KeepAlivePref), failure);
     s.LogoutOnQuitPref = ticked(LogoutCheck);
-    savePreference(QStringLiteral("LogoutOnQuit"), storedBoolText(s.LogoutOnQuitPref));
+    savePreference(QStringLiteral("LogoutOnQuit"), storedBoolText(s.LogoutOnQuitPref), failure);
 
     const bool bold = ticked(BoldCheck);
     if (m_txtTerm)
         setTerminalBold(*m_txtTerm, bold);
-    savePreference(QStringLiteral("BoldText"), storedBoolText(bold));
+    savePreference(QStringLiteral("BoldText"), storedBoolText(bold), failure);
 
     const quint32 text = selectedColour(TextColorList);
     if (m_txtTerm)
         setTerminalTextColour(*m_txtTerm, TerminalColours::toQColor(text));
-    savePreference(QStringLiteral("TextColor"), TerminalColours::toStoredText(text));
+    savePreference(QStringLiteral("TextColor"), TerminalColours::toStoredText(text), failure);
 
     const quint32 back = selectedColour(BackgroundColorList);
     if (m_txtTerm)
         setTerminalBackColour(*m_txtTerm, TerminalColours::toQColor(back));
-    savePreference(QStringLiteral("BackColor"), TerminalColours::toStoredText(back));
+    savePreference(QStringLiteral("BackColor"), TerminalColours::toStoredText(back), failure);
 
+    if (!failure.isEmpty())
+        ConfigFiles::showWriteFailure(SettingsStore::fileName(Dialogs::applicationTitle()), failure);
     accept();
 }
 

@@ -1,6 +1,7 @@
 #include "app/frmProperties.h"
 
 #include "common/SharedState.h"
+#include "config/ConfigFiles.h"
 #include "platform/CommControl.h"
 #include "platform/Dialogs.h"
 #include "platform/PortMap.h"
@@ -146,8 +147,10 @@ void frmProperties::cmdOK_Click()
         }
     }
 
-    SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Properties"), QStringLiteral("CommPort"),
-                QString::number(MSComm1.commPort()));
+    QString error;
+    if (!SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Properties"), QStringLiteral("CommPort"),
+                     QString::number(MSComm1.commPort()), &error))
+        ConfigFiles::showWriteFailure(SettingsStore::fileName(Dialogs::applicationTitle()), error);
     shared().PropertiesOK = true;
     accept();
 }

@@ -12,10 +12,12 @@ namespace {
 
 // The file is single-byte text: Latin-1 maps each byte to one character and back, so offsets in
 // the decoded text are offsets in the file and untouched lines are written back byte for byte.
-QString readText(const QString &filePath, bool *exists)
+QString readText(const QString &filePath, bool *exists, QString *error = nullptr)
 {
     QFile file(filePath);
     *exists = !filePath.isEmpty() && file.open(QIODevice::ReadOnly);
+    if (!*exists && error)
+        *error = file.errorString();
     return *exists ? QString::fromLatin1(file.readAll()) : QString();
 }
 
@@ -153,17 +155,39 @@ ProfileString getPrivateProfileString(const QString &section, const QString &key
     return result;
 }
 
-int writePrivateProfileString(const QString &section, const QString &key, const QString &value,
-                              const QString &filePath)
+std::optional<QString> readProfileValue(const QString &section, const QString &key, const QString &filePath,
+                                        bool *unreadable)
 {
-    if (filePath.isEmpty())
+    bool exists = false;
+    const QString text = readText(filePath, &exists);
+    if (unreadable)
+        *unreadable = !exists && !filePath.isEmpty() && QFile::exists(filePath);
+    if (!exists)
+        return std::nullopt;
+    const QVector<Line> lines = parseLines(text);
+    const Location at = locate(lines, section, key);
+    if (at.entry < 0)
+        return std::nullopt;
+    return lines[at.entry].value;
+}
+
+int writePrivateProfileString(const QString &section, const QString &key, const QString &value,
+                              const QString &filePath, QString *error)
+{
+    if (filePath.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("No file name.");
         return 0;
+    }
 
     bool exists = false;
-    QString text = readText(filePath, &exists);
+    QString why;
+    QString text = readText(filePath, &exists, &why);
     if (!exists && QFile::exists(filePath)) {
         // There is a file but it cannot be read: writing would lose what it holds.
-        qCDebug(lcProfile) << "cannot read" << filePath;
+        qCDebug(lcProfile) << "cannot read" << filePath << why;
+        if (error)
+            *error = why;
         return 0;
     }
 
@@ -192,9 +216,10 @@ int writePrivateProfileString(const QString &section, const QString &key, const 
         text += u'[' + oneLine(section) + u']' + eol + oneLine(key) + u'=' + oneLine(value) + eol;
     }
 
-    QString error;
-    if (!SafeFile::write(filePath, text.toLatin1(), &error)) {
-        qCDebug(lcProfile) << "cannot write" << filePath << error;
+    if (!SafeFile::write(filePath, text.toLatin1(), &why)) {
+        qCDebug(lcProfile) << "cannot write" << filePath << why;
+        if (error)
+            *error = why;
         return 0;
     }
     return 1;

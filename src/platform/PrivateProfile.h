@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 struct ProfileString
 {
     int count = 0;   // characters returned, at most bufferSize - 1
@@ -18,8 +20,14 @@ ProfileString getPrivateProfileString(const QString &section, const QString &key
                                       const QString &defaultValue, int bufferSize,
                                       const QString &filePath);
 
+// The whole value of key in section, trimmed of blanks; nothing when the file, the section or the
+// key is missing. *unreadable is set when there is a file that cannot be read.
+std::optional<QString> readProfileValue(const QString &section, const QString &key, const QString &filePath,
+                                        bool *unreadable = nullptr);
+
 // Sets key in section to value: replaces the key's line in place, or adds it at the end of the
 // section, or adds the section at the end of the file; creates the file when missing. Returns
-// non-zero on success and 0 when the file cannot be written (the old file is then unchanged).
+// non-zero on success and 0 when the file cannot be written (the old file is then unchanged, and
+// *error holds the system's text).
 int writePrivateProfileString(const QString &section, const QString &key, const QString &value,
-                              const QString &filePath);
+                              const QString &filePath, QString *error = nullptr);

@@ -1,8 +1,11 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/PrivateProfile.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
-#include <memory>
 
 Q_LOGGING_CATEGORY(lcStore, "wavecrest.store", QtInfoMsg)
 
@@ -11,42 +14,36 @@ namespace {
 const QString Organisation = QStringLiteral("Karvel");
 QString g_folder;
 
-// Always the INI form, so a technician can read the store as text on every platform.
-std::unique_ptr<QSettings> openStore(const QString &appName)
-{
-    if (!g_folder.isEmpty())
-        return std::make_unique<QSettings>(g_folder + u'/' + Organisation + u'/' + appName + QStringLiteral(".ini"),
-                                           QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, Organisation, appName);
-}
-
-QString keyPath(const QString &section, const QString &key)
-{
-    return section + u'/' + key;
-}
-
 } // namespace
+
+// The store is an INI file a technician can read, where QSettings would keep it, read and written
+// by the same INI code as the program's settings file. That code writes through a temporary file
+// and checks every write: QSettings (Qt 6.4) can report a write on a full disk as done and leave
+// the store empty, and its cache in the process then hides the loss until the next start.
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
                    const QString &defaultValue)
 {
-    const auto store = openStore(appName);
-    const QVariant value = store->value(keyPath(section, key));
-    if (store->status() == QSettings::AccessError) {
-        qCDebug(lcStore) << "cannot read" << store->fileName();
+    const QString file = SettingsStore::fileName(appName);
+    bool unreadable = false;
+    const std::optional<QString> value = readProfileValue(section, key, file, &unreadable);
+    if (unreadable) {
+        qCDebug(lcStore) << "cannot read" << file;
         throw RuntimeError(RuntimeErr::PermissionDenied, QStringLiteral("Permission denied"));
     }
-    return value.isValid() ? value.toString() : defaultValue;
+    return value.value_or(defaultValue);
 }
 
 bool SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value)
+                 const QString &value, QString *error)
 {
-    const auto store = openStore(appName);
-    store->setValue(keyPath(section, key), value);
-    store->sync();
-    if (store->status() != QSettings::NoError) {
-        qCDebug(lcStore) << "cannot write" << store->fileName();
+    const QString file = SettingsStore::fileName(appName);
+    QDir().mkpath(QFileInfo(file).path());
+    QString why;
+    if (writePrivateProfileString(section, key, value, file, &why) == 0) {
+        qCDebug(lcStore) << "cannot write" << file << why;
+        if (error)
+            *error = why;
         return false;
     }
     return true;
@@ -61,7 +58,9 @@ void setFolder(const QString &folder)
 
 QString fileName(const QString &appName)
 {
-    return openStore(appName)->fileName();
+    if (!g_folder.isEmpty())
+        return g_folder + u'/' + Organisation + u'/' + appName + QStringLiteral(".ini");
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, Organisation, appName).fileName();
 }
 
 } // namespace SettingsStore

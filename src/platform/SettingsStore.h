@@ -14,9 +14,10 @@ constexpr int PermissionDenied = 70;
 // cannot be read.
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
                    const QString &defaultValue = QString());
-// Stores the text; false when the store could not be written.
+// Stores the text; false when the store could not be written (it is then as it was, and *error
+// holds the system's text).
 bool SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value);
+                 const QString &value, QString *error = nullptr);
 
 namespace SettingsStore {
 // Keeps the store under folder instead of the user's configuration folder (tests); an empty

@@ -5,6 +5,8 @@
 #include "common/SharedState.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
+#include "support/FullDisk.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -228,6 +230,36 @@ private slots:
         dlg.OKButton_Click();
         QCOMPARE(stored("TextColor"), QStringLiteral("16777215"));
         QCOMPARE(m_pane->palette().color(QPalette::Text), QColor(255, 255, 255));
+    }
+
+    // OK on a full disk: the preferences apply for this run, the store keeps what it had, and the
+    // user reads once why they were not saved.
+    void fullDiskOnOkSaysSoAndKeepsTheStore()
+    {
+        const QString app = Dialogs::applicationTitle();
+        QVERIFY(SaveSetting(app, "Preferences", "KeepAlive", "False"));
+        const QString file = SettingsStore::fileName(app);
+        QFile before(file);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray stored = before.readAll();
+        before.close();
+        ScriptedDialogs dialogs;
+        frmPreferences dlg(m_pane);
+        dlg.KeepAliveCheck->setChecked(true);
+        {
+            FullDisk disk(10);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            dlg.OKButton_Click();
+        }
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        QCOMPARE(before.readAll(), stored);
+        const auto shown = dialogs.messages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("File I/O Error"));
+        QVERIFY2(shown[0].text.contains(QStringLiteral("File too large")), qPrintable(shown[0].text));
+        QVERIFY(shared().KeepAlivePref);
+        QCOMPARE(GetSetting(app, "Preferences", "KeepAlive", "x"), QStringLiteral("False"));
     }
 
     void cancelWritesNothing()

@@ -1,5 +1,6 @@
 // The per-user settings store, kept in a temporary folder so the user's own store is never touched.
 #include "platform/SettingsStore.h"
+#include "support/FullDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,12 @@
 
 namespace {
 const QString App = QStringLiteral("KARVEL Wavecrest SS Configuration");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 }
 
 class TestSettingsStore : public QObject
@@ -92,6 +99,32 @@ private slots:
         QVERIFY(SaveSetting(App, "Properties", "CommPort", "2"));
         QVERIFY(SaveSetting(App, "Properties", "CommPort", "7"));
         QCOMPARE(GetSetting(App, "Properties", "CommPort", "1"), QString("7"));
+    }
+
+    // The disk fills up while the store is written: every setting it had stays, and the new one
+    // is reported as not saved and does not read back.
+    void fullDiskKeepsTheStore()
+    {
+        QVERIFY(SaveSetting(App, "Properties", "CommPort", "3"));
+        QVERIFY(SaveSetting(App, "Preferences", "KeepAlive", "True"));
+        const QString file = SettingsStore::fileName(App);
+        const QByteArray before = contents(file);
+        QVERIFY(!before.isEmpty());
+        QString error;
+        {
+            // Room for the store as it is and a little more, not for the new line.
+            FullDisk disk(before.size() + 4);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            QVERIFY(!SaveSetting(App, "Preferences", "TextColor", "10027008", &error));
+        }
+        QCOMPARE(contents(file), before);
+        QVERIFY2(error.contains(QStringLiteral("File too large")), qPrintable(error));
+        QCOMPARE(GetSetting(App, "Properties", "CommPort", "1"), QString("3"));
+        QCOMPARE(GetSetting(App, "Preferences", "KeepAlive", "False"), QString("True"));
+        QCOMPARE(GetSetting(App, "Preferences", "TextColor", "&H990000"), QString("&H990000"));
+        QCOMPARE(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(file).fileName()});
     }
 
     void unreadableStoreRaisesError70()
