@@ -124,17 +124,20 @@ bool polledPromptExchange(CommControl &port, const QByteArray &commandBytes, int
     timeout.start();
     bool reached = false;
     for (;;) {
+        if (pollPauseMs > 0)
+            Clock::sleepMs(pollPauseMs);
+        // The window's events are handled on every round, also when the answer is already in.
+        Clock::doEvents();
         collected += port.inputText();
+        // A time-out that fired while events ran has already told the user; the answer is lost.
+        if (timeout.timedOut())
+            break;
         if (promptReached(collected, end)) {
             reached = true;
             break;
         }
-        if (pollPauseMs > 0)
-            Clock::sleepMs(pollPauseMs);
         // Wait in the event loop for more input or the time-out, rather than spinning.
         Clock::waitFor([&] { return port.inBufferCount() > 0 || timeout.timedOut(); }, 100);
-        if (timeout.timedOut())
-            break;
     }
     timeout.stop();
     return reached;

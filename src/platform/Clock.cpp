@@ -78,6 +78,9 @@ void doEvents()
 bool waitFor(const std::function<bool()> &done, qint64 timeoutMs)
 {
     const double deadline = nowSeconds() + double(timeoutMs) / 1000.0;
+    // Every wait handles what is pending once, even when its answer is already there: a radio
+    // that answers at once must not keep the window from painting and its timers from ticking.
+    doEvents();
     if (done())
         return true;
     // The timer only wakes the blocked dispatcher at the deadline; nothing polls.

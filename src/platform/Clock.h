@@ -28,7 +28,8 @@ void sleepMs(qint64 nominalMs);
 void doEvents();
 
 // Event-pumping wait: returns true as soon as done() holds, false once timeoutMs (nominal) has
-// passed. Blocks in the event loop between events; done() is tested after each event batch.
+// passed. Handles the pending events once before the first test of done(), then blocks in the
+// event loop between events; done() is tested after each event batch.
 bool waitFor(const std::function<bool()> &done, qint64 timeoutMs);
 
 // Pump events for a fixed nominal time (a wait whose condition never holds).

@@ -7,12 +7,14 @@
 #include "platform/Clock.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
+#include "support/ThreadedRadio.h"
 
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -310,6 +312,32 @@ private slots:
                                             + QString(sent.size(), QLatin1Char('.')));
             QVERIFY(shared().RefreshRequested);
         }
+    }
+
+    // A radio that answers every line at once still leaves the window its events: the timers
+    // tick (and the window paints) while a long file goes out.
+    void windowEventsRunWhileTheLinesGoOut()
+    {
+        RIG(rig, Scale, writableRadio());
+        frmCorvista &w = connectQuietly(rig);
+        QStringList commands;
+        for (int i = 0; i < 30; ++i)
+            commands << QStringLiteral("CTS %1").arg(i);
+        writeLines(rig.env().path("chosen.txt"), savedConfiguration().mid(0, 3) + commands);
+        rig.dialogs().answerOpen(rig.env().path("chosen.txt"));
+        int ticks = 0;
+        QTimer counter;
+        counter.setTimerType(Qt::PreciseTimer);
+        connect(&counter, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        counter.start(2);
+        {
+            ThreadedRadio threadedRadio(rig.radio(), rig.pty());
+            w.cmdProgramFromFile->click();
+            counter.stop();
+        }
+        QVERIFY2(ticks >= 30, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
+        QCOMPARE(heard(rig.radio()), commands);
+        QVERIFY(rig.dialogs().messages().isEmpty());
     }
 
     void cancelledOpenDialogSendsNothing()

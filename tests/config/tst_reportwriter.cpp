@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "support/FullDisk.h"
 #include "support/RadioRig.h"
+#include "support/ThreadedRadio.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -528,6 +529,29 @@ private slots:
         QVERIFY(ser >= 0);
         QCOMPARE(lines.value(ser + 1), QString());
         QVERIFY(rig.dialogs().messages().isEmpty());
+    }
+
+    // A radio that answers at once still leaves the window its events: the timers tick (and the
+    // window paints) between the queries, and the file is the same.
+    void windowEventsRunDuringTheReport()
+    {
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        w.Timer1->stop();
+        const QString path = rig.env().path(QStringLiteral("radio.txt"));
+        rig.dialogs().answerSave(path);
+        int ticks = 0;
+        QTimer counter;
+        counter.setTimerType(Qt::PreciseTimer);
+        connect(&counter, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        counter.start(2);
+        {
+            ThreadedRadio threadedRadio(rig.radio(), rig.pty());
+            w.cmdSaveToFile->click();
+            counter.stop();
+        }
+        QVERIFY2(ticks >= 30, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
+        QCOMPARE(readFile(path), golden(QStringLiteral("master320.txt")));
     }
 
     void overwriteQuestion_data()

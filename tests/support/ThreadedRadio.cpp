@@ -1,0 +1,26 @@
+#include "support/ThreadedRadio.h"
+
+#include "fakeradio/FakeRadio.h"
+#include "support/PtyPort.h"
+
+ThreadedRadio::ThreadedRadio(FakeRadio &radio, PtyPort &pty) : m_radio(radio), m_pty(pty)
+{
+    m_thread.start();
+    m_radio.moveToThread(&m_thread);
+    m_pty.moveToThread(&m_thread);
+}
+
+ThreadedRadio::~ThreadedRadio()
+{
+    // An object can only be handed on by the thread it lives in.
+    QThread *home = QThread::currentThread();
+    QMetaObject::invokeMethod(
+        &m_radio,
+        [this, home] {
+            m_radio.moveToThread(home);
+            m_pty.moveToThread(home);
+        },
+        Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
