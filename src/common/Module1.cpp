@@ -1,8 +1,10 @@
 #include "common/Module1.h"
 
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
 
 #include <QFile>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -80,4 +82,23 @@ bool DirExists(const QString &path)
 {
     std::filesystem::file_status status;
     return pathStatus(path, &status) && std::filesystem::is_directory(status);
+}
+
+bool HoldsControlCharacter(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+QString ControlCharacterMessage()
+{
+    return QStringLiteral("The entry holds a line end or another control character, which the radio would take as "
+                          "a command of its own.\r\n\r\nNothing was sent; type the value on one line.");
+}
+
+bool AnswerSendable(const QString &answer)
+{
+    if (!HoldsControlCharacter(answer))
+        return true;
+    MsgBox(ControlCharacterMessage(), Msg::OKOnly, Msg::Critical, QStringLiteral("Error!"));
+    return false;
 }

@@ -19,3 +19,12 @@ QString BinToHex(const QString &bits);
 bool FileExists(const QString &path);
 // True when the path names an existing folder.
 bool DirExists(const QString &path);
+
+// True when the text holds a line end, a tab or another control character.
+bool HoldsControlCharacter(const QString &text);
+// What the user is told when a typed answer holds one.
+QString ControlCharacterMessage();
+// Whether a typed answer may go to the radio. A control character in it would end the command
+// early and start one of the radio's own ("Pump 3" CR "pwr 21" as an owner's message sets the
+// power too), so such an answer gets a message and the caller sends nothing.
+bool AnswerSendable(const QString &answer);

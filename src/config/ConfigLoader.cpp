@@ -64,6 +64,8 @@ QString askUnitLine(const QString &entry)
         const QString answer = dialogs().inputBox(unitPrompt(), QStringLiteral("Check UNIT number."), defaultText);
         if (answer.isEmpty())
             return entry;
+        if (!AnswerSendable(answer))
+            continue;
         QString trimmed;
         if (const auto number = unitNumber(answer, trimmed)) {
             const QString line = QStringLiteral("UNIT ") + *number;

@@ -2,6 +2,7 @@
 // sub-remote. The commands are paced by fixed pauses; the radio's answers are read and dropped.
 #include "app/frmCorvista.h"
 
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "config/frmSimpleRptrSetup.h"
 #include "config/frmSimpleXMAP.h"
@@ -167,6 +168,8 @@ QString frmCorvista::AskRepeaterXaddr()
             MsgBox(QStringLiteral("REPEATER radio programmed WITH default XADDR of 0"));
             return {};
         }
+        if (!AnswerSendable(answer))
+            continue;
         // Too many digits for a number are not one: toInt() would give 0 and pass them on.
         bool isNumber = false;
         const int value = answer.trimmed().toInt(&isNumber);
@@ -190,6 +193,8 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
     const RoleTexts texts = roleTexts(role);
     const QString baud = cmbBaud->currentText();
     const QString addr = txtNewADDR->text();
+    if (!AnswerSendable(addr))
+        return;
     const int pwr = sldPwr->value();
     const QString question = texts.firstLine + QStringLiteral("\r\n\r\nBAUD: ") + baud
                              + QStringLiteral("\r\n\r\nADDR: ") + addr + QStringLiteral("\r\n\r\nPWR: ")

@@ -1,6 +1,7 @@
 #include "link/frmLogin.h"
 
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/Exchange.h"
 #include "link/TerminalPane.h"
@@ -138,6 +139,11 @@ void frmLogin::cmdOK_Click()
         verdict = {Reply::ProgrammedOk, Reply::InvalidEntry, QStringLiteral("*** ENCRYPTION CODE ACCEPTED ***"),
                    QStringLiteral("Invalid Encryption Code.")};
     } else {
+        return;
+    }
+    if (!AnswerSendable(txtPassword->text())) {
+        txtPassword->setFocus();
+        txtPassword->selectAll();
         return;
     }
     try {

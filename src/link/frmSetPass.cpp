@@ -1,6 +1,7 @@
 #include "link/frmSetPass.h"
 
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/Exchange.h"
 #include "link/TerminalPane.h"
@@ -109,6 +110,10 @@ void frmSetPass::OKButton_Click()
             if (Pass1->text() != Pass2->text()) {
                 MsgBox(QStringLiteral("The two passwords do not match!\rPlease reenter the password."), Msg::OKOnly,
                        Msg::Critical, QStringLiteral("Error!"));
+                Pass1->setFocus();
+                return;
+            }
+            if (!AnswerSendable(Pass1->text())) {
                 Pass1->setFocus();
                 return;
             }

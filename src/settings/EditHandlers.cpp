@@ -3,6 +3,7 @@
 // catalogue row; the radio judges the value and the re-read shows what it now holds.
 #include "app/frmCorvista.h"
 
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/Exchange.h"
 #include "platform/Dialogs.h"
@@ -130,7 +131,7 @@ void frmCorvista::ProgramExchange(const RadioSetting &row)
         prompt = row.promptFrom200;
 
     QString answer = dialogs().inputBox(prompt, row.title, Pages.box(row.box)->text());
-    if (answer.isEmpty())
+    if (answer.isEmpty() || !AnswerSendable(answer))
         return;
     // The minus goes in front of the whole answer, label and all, before the label comes off.
     if (row.editSpecial == EditSpecial::PrefixMinusWhenAbsent && !answer.contains(QLatin1Char('-')))

@@ -1,5 +1,6 @@
 #include "settings/frmRTUOptions.h"
 
+#include "common/Module1.h"
 #include "platform/Dialogs.h"
 
 #include <QHBoxLayout>
@@ -68,9 +69,8 @@ void frmRTUOptions::Form_Load(const QString &SoftRTUText)
 bool frmRTUOptions::RTUIDAccepted(const QString &typed)
 {
     // The id goes to the radio as typed: a line end in it would start a command of its own.
-    for (const QChar c : typed)
-        if (c.unicode() < 0x20)
-            return false;
+    if (HoldsControlCharacter(typed))
+        return false;
     bool ok = false;
     const double value = QLocale::c().toDouble(typed.trimmed(), &ok);
     if (!ok || !std::isfinite(value))

@@ -219,7 +219,7 @@ void frmSetup::programFrequency(const QString &command, const QString &prompt, c
                                 QLineEdit *box)
 {
     const QString answer = dialogs().inputBox(prompt, title, box->text());
-    if (answer.isEmpty() || !m_main.MSComm1->portOpen())
+    if (answer.isEmpty() || !AnswerSendable(answer) || !m_main.MSComm1->portOpen())
         return;
     // The label in capitals means the user typed the whole command; anything else gets the word.
     const QString line = answer.contains(command.toUpper()) ? answer : command + QLatin1Char(' ') + answer;

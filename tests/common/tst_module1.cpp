@@ -99,6 +99,36 @@ private slots:
         QCOMPARE(DirExists(full), dirExists);
     }
 
+    void controlCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("holds");
+        QTest::newRow("plain text") << "Pump 3 - east, 30 dBm" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("carriage return") << "Pump 3\rpwr 21" << true;
+        QTest::newRow("line feed") << "Pump 3\npwr 21" << true;
+        QTest::newRow("tab") << "PWR\t21" << true;
+        QTest::newRow("escape") << QString(QChar(27)) << true;
+        QTest::newRow("delete") << QString(QChar(127)) << true;
+        QTest::newRow("a C1 control") << QString(QChar(0x85)) << true;
+        QTest::newRow("a Latin-1 letter") << QString(QChar(0xE9)) << false;
+    }
+
+    void controlCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, holds);
+        QCOMPARE(HoldsControlCharacter(text), holds);
+    }
+
+    void controlCharacterMessageSaysNothingWasSent()
+    {
+        QCOMPARE(ControlCharacterMessage(),
+                 QStringLiteral("The entry holds a line end or another control character, which the radio would "
+                                "take as a command of its own.\r\n\r\nNothing was sent; type the value on one "
+                                "line."));
+    }
+
     void delayOfZeroReturnsAtOnce()
     {
         QElapsedTimer real;

@@ -2,6 +2,7 @@
 // pseudo-terminal: which lines reach the radio and in what order, the pauses, the unit number
 // question, the check that a file is a configuration file, and a radio that stops answering.
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
@@ -192,6 +193,10 @@ private slots:
         QTest::newRow("too many digits for a number ask again")
             << "UNIT 4321" << QStringList{"99999999999", "99999999999999999999", ""} << "UNIT 4321"
             << QStringList{"UNIT 4321", "99999999999", "99999999999999999999"} << QStringList{};
+        QTest::newRow("a line end in the answer is refused and asked again")
+            << "UNIT 4321" << QStringList{"12345\r\npwr 21", "12345\r", "23456"} << "UNIT 23456"
+            << QStringList{"UNIT 4321", "UNIT 4321", "UNIT 4321"}
+            << QStringList{ControlCharacterMessage(), ControlCharacterMessage(), "New Unit: UNIT 23456"};
         QTest::newRow("letters ask again") << "UNIT 4321" << QStringList{"UNIT abc", "10000"} << "UNIT 10000"
                                            << QStringList{"UNIT 4321", "abc"} << QStringList{"New Unit: UNIT 10000"};
         QTest::newRow("blanks only ask again") << "UNIT 4321" << QStringList{"   ", ""} << "UNIT 4321"

@@ -2,6 +2,7 @@
 // radio receives in order, the questions asked, and the Tasks view's state during and after every
 // way through; the "XMAP Setting" dialog's two steps; the address warning and the picture window.
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "config/frmSimpleRptrSetup.h"
 #include "config/frmSimpleXMAP.h"
@@ -168,6 +169,9 @@ private slots:
         QTest::newRow("XADDR too long for a number is refused, not taken for 0")
             << x << "1000" << QList<int>{} << QStringList{"99999999999", "3"} << QStringList{"XADDR 3"}
             << QStringList{invalid} << 8;
+        QTest::newRow("XADDR with a line end is refused and asked again")
+            << x << "1000" << QList<int>{} << QStringList{"3\r\n", "4"} << QStringList{"XADDR 4"}
+            << QStringList{ControlCharacterMessage()} << 8;
         QTest::newRow("XADDR 0 answered No is asked again")
             << x << "1000" << QList<int>{no} << QStringList{"0", "5"} << QStringList{"XADDR 5"} << QStringList{zeroQ}
             << 8;
@@ -217,6 +221,21 @@ private slots:
             QVERIFY(during[n].ignoring);
         }
         verifyEndState(w);
+    }
+
+    void lineEndInTheAddressSendsNothing()
+    {
+        RIG(rig, 0.02, writableRadio());
+        frmCorvista &w = connectQuietly(rig);
+        writeNewRadio();
+        w.txtNewADDR->setText(QStringLiteral("1000\rPWR 20"));
+        rig.dialogs().answerMsgBox(Msg::Yes);
+        runSetup(w, Role::Remote);
+        Clock::pumpFor(300);
+        QCOMPARE(rig.radio().lines(), QStringList{});
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
+        QVERIFY(w.frQuick->isEnabled());
+        QVERIFY(!shared().IgnoreCommEvents);
     }
 
     void firstQuestionNamesRoleAndValues_data()

@@ -3,6 +3,7 @@
 // "eeco"), the terminal text, the messages shown, the toolbar's login state and the stored
 // preference.
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "link/frmLogin.h"
@@ -284,6 +285,47 @@ private slots:
         QVERIFY(!loginEnabled(w));
     }
 
+    void lineEndInALoginAnswerSendsNothing_data()
+    {
+        QTest::addColumn<bool>("code");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("password with a CR") << false << "12\r3";
+        QTest::newRow("password with a line feed") << false << "1\n34";
+        QTest::newRow("encryption code with a CR") << true << "7\r8";
+    }
+
+    void lineEndInALoginAnswerSendsNothing()
+    {
+        QFETCH(bool, code);
+        QFETCH(QString, typed);
+        RIG(rig, 0.02, radioLoggedIn(code));
+        frmCorvista &w = connectForLogin(rig);
+        w.showLoggedIn(code);
+        bool stayedOpen = false;
+        LoginScript script([&](frmLogin &login) {
+            type(login, typed);
+            login.cmdOK->click();
+            stayedOpen = login.isVisible();
+            if (stayedOpen)
+                login.cmdCancel->click();
+        });
+
+        if (code)
+            w.mnuEncryptCode_Click();
+        else
+            w.tbrToolBar_ButtonClick(QStringLiteral("Login"));
+
+        QVERIFY(radioGot(rig, QStringLiteral("eeco")));
+        QVERIFY(stayedOpen);
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
+        QCOMPARE(rig.dialogs().messages()[0].title, QStringLiteral("Error!"));
+        for (const QString &line : rig.radio().lines())
+            QVERIFY2(!line.startsWith(QLatin1String("pass")) && !line.startsWith(QLatin1String("code")),
+                     qPrintable(line));
+        QCOMPARE(rig.radio().config().encryptionCode, QStringLiteral("NONE"));
+        QVERIFY(rig.radio().echoOn());
+    }
+
     void codeMenuWhenNotLoggedInShowsTheErrorOnly()
     {
         RIG(rig, 0.02, radioLoggedIn(false));
@@ -470,6 +512,9 @@ private slots:
         QTest::newRow("different texts keep the window and send nothing")
             << true << "ab12" << "ab13" << QStringList{"deco"}
             << "The two passwords do not match!\rPlease reenter the password." << "" << true << "missing" << "1234";
+        QTest::newRow("a line end in the password keeps the window and sends nothing")
+            << true << "a\rb" << "a\rb" << QStringList{"deco"} << ControlCharacterMessage() << "" << true
+            << "missing" << "1234";
         QTest::newRow("a radio that refuses the new password is not reported as protected")
             << false << "ab12" << "ab12" << QStringList{"deco", "k7m2 ab12", "eeco"}
             << "You must be logged in to set a radio password." << "" << false << "missing" << "1234";

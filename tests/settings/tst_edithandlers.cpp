@@ -2,6 +2,7 @@
 // pseudo-terminal: what the user is asked, the command line the radio receives, and the re-read
 // that follows.
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
@@ -50,6 +51,37 @@ class TestEditHandlers : public QObject
 {
     Q_OBJECT
 private slots:
+    void lineEndInAnAnswerSendsNothing_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("owner's message with a CR and a second command") << "OwnerMessage" << "Pump 3\rpwr 21";
+        QTest::newRow("owner's name with a line feed") << "OwnerName" << "Pump 3\npwr 21";
+        QTest::newRow("stripped row with CR LF at the end") << "RxTimeOut" << "RXTOT 10\r\n";
+        QTest::newRow("network address sent whole") << "NetworkAddress" << "ADDR 5\rpwr 21";
+        QTest::newRow("a tab") << "PowerLevel" << "PWR\t21";
+    }
+
+    void lineEndInAnAnswerSendsNothing()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, answer);
+        RIG(rig, 0.02, openRadio());
+        frmCorvista &w = connectQuietly(rig);
+        setBox(w, QStringLiteral("Mode"), QStringLiteral("MODE M"));
+        rig.dialogs().answerInput(answer);
+
+        click(w, box);
+
+        Clock::pumpFor(100);
+        QCOMPARE(rig.radio().lines(), QStringList{});
+        QCOMPARE(rig.radio().config().pwr, QStringLiteral("30"));
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
+        QCOMPARE(rig.dialogs().messages()[0].title, QStringLiteral("Error!"));
+        QCOMPARE(rig.dialogs().messages()[0].icon, int(Msg::Critical));
+        QVERIFY(!shared().RefreshRequested);
+    }
+
     void inputEditSendsOneCommand_data()
     {
         QTest::addColumn<QString>("mode");

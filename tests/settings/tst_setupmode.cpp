@@ -3,6 +3,7 @@
 // and the two ways out of the window.
 #include "app/ClickableLabel.h"
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "platform/Clock.h"
 #include "settings/frmSetup.h"
@@ -235,6 +236,20 @@ private slots:
         QCOMPARE(asked[0].title,
                  transmit ? QStringLiteral("Program Tx Frequency") : QStringLiteral("Program Rx Frequency"));
         QCOMPARE(asked[0].defaultText, before);
+    }
+
+    void lineEndInAFrequencySendsNothing()
+    {
+        RIG(rig, 0.02, loggedIn());
+        frmCorvista &w = connectQuietly(rig);
+        frmSetup &f = enterSetupMode(rig, w);
+        rig.dialogs().answerInput(QStringLiteral("910.5\rquit"));
+
+        emit static_cast<ValueBox *>(f.RxFrequency)->clicked();
+
+        QCOMPARE(linesAfterPump(rig), QStringList{});
+        QCOMPARE(rig.radio().config().rxFrequency, QStringLiteral("915.000"));
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
     }
 
     void keyAndDeKeyTakeTurns()
