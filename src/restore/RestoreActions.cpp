@@ -42,6 +42,7 @@ void frmRestore::Timer1_Timer()
     Flags &f = flags();
     if (m_reading || m_unloaded || !MSComm2->portOpen() || !f.RereadRequested)
         return;
+    Busy busy(*this);
     Running running(m_reading);
     const QString rev = s.FirmwareRevNumber;
     try {
@@ -52,11 +53,15 @@ void frmRestore::Timer1_Timer()
             setBlockFill(i, BlockRunning);
             ProgressBlock[i]->hide();
             Clock::doEvents();
+            if (m_unloaded)
+                return;
         }
         f.ExchangeIdle = false;
         f.RereadRequested = false;
         Delay(100);
         Clock::doEvents();
+        if (m_unloaded)
+            return;
         Clock::sleepMs(50);
         s.RxBuffer = MSComm2->inputText();   // whatever came before is of no use
         Delay(80);
@@ -105,6 +110,8 @@ void frmRestore::Timer1_Timer()
     } catch (const RestoreLost &) {
         unload();
     } catch (const CommError &e) {
+        if (m_unloaded)
+            return;
         if (e.number() == CommErr::PortAlreadyOpen)
             MsgBox(QStringLiteral("The selected COM port is not available. Please select another port."), Msg::OKOnly,
                    Msg::Exclamation, QStringLiteral("Error"));
@@ -115,15 +122,18 @@ void frmRestore::Timer1_Timer()
 
 void frmRestore::ReadConfigurationFile()
 {
+    Busy busy(*this);
     SharedState &s = shared();
     QString fileName;
     for (;;) {
         fileName = dialogs().openFile(QStringLiteral("Configuration File Selection"), TextFilter, QString());
-        if (fileName.isEmpty())
+        if (fileName.isEmpty() || m_unloaded)
             return;
         if (FileExists(fileName))
             break;
         MsgBox(fileName + QStringLiteral(" not found!"), Msg::OKOnly, Msg::Exclamation);
+        if (m_unloaded)
+            return;
     }
     toolButtons[QStringLiteral("ProgramRadio")]->setEnabled(true);
     QFile file(fileName);
@@ -174,6 +184,7 @@ void frmRestore::ReadConfigurationFile()
 
 void frmRestore::ProgramSelectedSettings()
 {
+    Busy busy(*this);
     StopReadoutTimer();
     try {
         for (const RadioSetting *row : Restore::programOrder()) {
@@ -191,9 +202,12 @@ void frmRestore::ProgramSelectedSettings()
             }
         }
     } catch (const CommError &) {
-        frmCorvista::showCommErrorBox();
+        if (!m_unloaded)
+            frmCorvista::showCommErrorBox();
         return;
     }
+    if (m_unloaded)
+        return;
     UnCheckAllButton_Click();
     StartReadoutTimer();
     flags().RereadRequested = true;
@@ -201,12 +215,17 @@ void frmRestore::ProgramSelectedSettings()
 
 void frmRestore::SaveConfiguration()
 {
+    Busy busy(*this);
     SharedState &s = shared();
     Flags &f = flags();
     f.ExchangeIdle = false;
     s.RefreshRequested = true;
     Clock::doEvents();
+    if (m_unloaded)
+        return;
     const QString fileName = dialogs().saveFile(QStringLiteral("Radio Configuration Save"), TextFilter, QString());
+    if (m_unloaded)
+        return;
     if (fileName.isEmpty()) {
         endExchange();
         return;
@@ -227,7 +246,8 @@ void frmRestore::SaveConfiguration()
     } catch (const RestoreLost &) {
         // Its message is shown; the main window closes this window once it sees the radio gone.
     } catch (const CommError &) {
-        frmCorvista::showCommErrorBox();
+        if (!m_unloaded)
+            frmCorvista::showCommErrorBox();
     }
 
     // The file is replaced without a question, as the Save dialog has asked already.
@@ -236,6 +256,8 @@ void frmRestore::SaveConfiguration()
         ConfigFiles::showWriteFailure(fileName, error);
         complete = false;
     }
+    if (m_unloaded)
+        return;
     if (!complete) {
         setEnabled(true);
         endExchange();

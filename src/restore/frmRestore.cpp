@@ -229,6 +229,7 @@ void frmRestore::setBlockFill(int index, const QColor &colour)
 
 void frmRestore::Form_Load()
 {
+    Busy busy(*this);
     SharedState &s = shared();
     flags().CloseRequested = false;
     Timer1->stop();
@@ -262,6 +263,8 @@ void frmRestore::Form_Load()
         setBlockFill(i, ButtonShadow);
         ProgressBlock[i]->hide();
         Clock::doEvents();
+        if (m_unloaded)
+            return;
     }
     TabStrip->setCurrentIndex(0);
     RadSetStack->setCurrentIndex(0);
@@ -270,6 +273,8 @@ void frmRestore::Form_Load()
     toolButtons[QStringLiteral("SaveConfig")]->setEnabled(false);
     applyRevisionLayout();
     Clock::doEvents();
+    if (m_unloaded)
+        return;
     WakeRestoreRadio();
 }
 
@@ -330,7 +335,11 @@ void frmRestore::StopReadoutTimer()
 
 void frmRestore::SendRestoreCommand(const QString &command)
 {
+    Busy busy(*this);
     SharedState &s = shared();
+    // A window closed under a running procedure has nothing more to send.
+    if (m_unloaded)
+        throw RestoreLost();
     if (!MSComm2->portOpen()) {
         MsgBox(QStringLiteral("Error: Port is not open"), Msg::OKOnly, Msg::Critical, QStringLiteral("Error"));
         return;
@@ -347,7 +356,10 @@ void frmRestore::SendRestoreCommand(const QString &command)
     if (!s.RxBuffer.endsWith(QLatin1Char('>'))) {
         qCInfo(lcRestore) << "no prompt before" << command.trimmed();
         frmCorvista::showCommErrorBox();
-        s.RestoreCommFailed = true;
+        // A window closed while the box was open has been dealt with (the main window's tick
+        // closes it and connects again); a second request would connect twice.
+        if (!m_unloaded)
+            s.RestoreCommFailed = true;
         throw RestoreLost();
     }
     MSComm2->output(command);
@@ -365,6 +377,7 @@ QString frmRestore::restoreExchange(const QString &command)
 
 void frmRestore::WakeRestoreRadio()
 {
+    Busy busy(*this);
     SharedState &s = shared();
     try {
         for (int attempt = 0; attempt < 30 && MSComm2->portOpen(); ++attempt) {
@@ -382,7 +395,7 @@ void frmRestore::WakeRestoreRadio()
                 break;
         }
     } catch (const CommError &e) {
-        if (isPortError(e)) {
+        if (isPortError(e) && !m_unloaded) {
             frmCorvista::showCommErrorBox();
             return;
         }
@@ -397,6 +410,7 @@ void frmRestore::WakeRestoreRadio()
 
 void frmRestore::MSComm2_OnComm()
 {
+    Busy busy(*this);
     const int event = MSComm2->commEvent();
     // Received text stays in the port for the direct reads; event texts are shown nowhere.
     if (event == CommEv::Send || event == CommEv::Receive || (event >= CommEv::CTS && event <= CommEv::EOFChar))
@@ -414,6 +428,7 @@ void frmRestore::MSComm2_OnComm()
 
 void frmRestore::Toolbar1_ButtonClick(const QString &key)
 {
+    Busy busy(*this);
     // Save and Program talk to the radio; a read-out that lets events run keeps the port.
     if (m_reading && (key == QLatin1String("SaveConfig") || key == QLatin1String("ProgramRadio")))
         return;
@@ -491,6 +506,7 @@ void frmRestore::ModeCheck_Click()
 
 void frmRestore::CloseButton_Click()
 {
+    Busy busy(*this);
     if (flags().ExchangeIdle)
         unload();
     else
@@ -514,12 +530,20 @@ void frmRestore::unload()
 {
     if (m_unloaded)
         return;
+    Busy busy(*this);
     m_unloaded = true;
     Timer1->stop();
     Form_Unload();
     hide();
     if (s_open == this)
         s_open = nullptr;
+}
+
+void frmRestore::deleteIfUnloaded()
+{
+    if (!m_unloaded || m_deleting)
+        return;
+    m_deleting = true;
     deleteLater();
 }
 
@@ -539,6 +563,7 @@ void frmRestore::Form_Unload()
 
 void frmRestore::closeEvent(QCloseEvent *event)
 {
+    Busy busy(*this);
     event->accept();
     unload();
 }

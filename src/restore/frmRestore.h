@@ -125,6 +125,26 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Marks one of the window's own procedures as running. A message box or an event round inside
+    // it may close the window (the main window's tick does so when the radio is lost); the window
+    // is deleted only once the last such procedure has returned, and each stops at m_unloaded.
+    class Busy
+    {
+    public:
+        explicit Busy(frmRestore &window) : m_window(window) { ++m_window.m_busy; }
+        ~Busy()
+        {
+            if (--m_window.m_busy == 0)
+                m_window.deleteIfUnloaded();
+        }
+        Busy(const Busy &) = delete;
+        Busy &operator=(const Busy &) = delete;
+
+    private:
+        frmRestore &m_window;
+    };
+    void deleteIfUnloaded();
+
     void buildUi();
     void applyRevisionLayout();
     // One exchange: the command, 50 ms, one read of the port into RxBuffer.
@@ -141,4 +161,6 @@ private:
     QColor m_blockFill[10];
     bool m_reading = false;
     bool m_unloaded = false;
+    int m_busy = 0;
+    bool m_deleting = false;
 };

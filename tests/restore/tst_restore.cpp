@@ -16,12 +16,15 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QTabBar>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 
 #include <optional>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -118,6 +121,33 @@ QStringList after(const QStringList &lines, const QString &first)
 // The window reads its port once, a fixed time after each command: that time must leave a loaded
 // machine room to answer.
 const double Scale = 0.3;
+
+// The radio stops answering and the main window's tick runs, as when a radio is unplugged from
+// its power while the restore window is open. Once the tick has closed the window the radio
+// answers again, so the reconnect that follows does not wait out all its attempts.
+class SilentRadio
+{
+public:
+    SilentRadio(RadioRig &rig, RadioThread &radio, frmCorvista &w) : m_rig(rig), m_radio(radio)
+    {
+        radio.run([&] { rig.radio().config().silentBursts = -1; });
+        Clock::startTimer(*w.Timer1, 1000);
+        QObject::connect(&m_watch, &QTimer::timeout, &m_watch, [this] {
+            if (frmRestore::openWindow())
+                return;
+            m_watch.stop();
+            m_radio.run([this] { m_rig.radio().config().silentBursts = 0; });
+        });
+        m_watch.start(10);
+    }
+
+private:
+    RadioRig &m_rig;
+    RadioThread &m_radio;
+    QTimer m_watch;
+};
+
+const QString CommErrorText = QStringLiteral("There was an error communicating with the radio. Please reconnect and try again");
 
 } // namespace
 
@@ -507,6 +537,103 @@ private slots:
         QVERIFY(lines.indexOf(QStringLiteral("CLOS")) < lines.indexOf(QStringLiteral("OPEN")));
         QVERIFY(w.MSComm1->portOpen());
         QVERIFY(!shared().RestoreCommFailed);
+    }
+
+    // Each box below runs its own event loop, as a real one does while the user reads it: the
+    // main window's tick closes the restore window meanwhile, under the procedure that showed it.
+    void lostRadioDuringProgramWithModalBoxes()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        QPointer<frmRestore> r = openRestore(w);
+        QVERIFY(r);
+        for (const QString &c : {u"UnitCheck"_qs, u"ModeCheck"_qs, u"PowerCheck"_qs, u"HopCheck"_qs}) {
+            r->check(c)->setEnabled(true);
+            r->check(c)->setChecked(true);
+        }
+        // Long enough for the reconnect that the tick runs meanwhile.
+        rig.dialogs().setModal(6000);
+        SilentRadio silent(rig, radio, w);
+        r->Toolbar1_ButtonClick(QStringLiteral("ProgramRadio"));
+
+        QVERIFY(!frmRestore::openWindow());
+        // The window went once the procedure had returned (here, outside any event loop, that
+        // is when deferred deletions are sent).
+        QVERIFY(r);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(r.isNull());
+        QVERIFY(!rig.dialogs().messages().isEmpty());
+        for (const QString &text : rig.dialogs().messageTexts())
+            QCOMPARE(text, CommErrorText);
+        QVERIFY(Clock::waitFor([&] { return w.MSComm1->portOpen() && radio.commands().contains(u"OPEN"_qs); }, 20000));
+    }
+
+    void closedDuringSaveWithModalBoxes()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        QPointer<frmRestore> r = openRestore(w);
+        QVERIFY(r);
+        const QString path = rig.env().path(QStringLiteral("saved.txt"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the file saved before\r\n");
+        old.close();
+        rig.dialogs().answerSave(path);
+        rig.dialogs().setModal(6000);
+        // The user closes the window while the box about the lost radio is open.
+        rig.dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &) {
+            QTimer::singleShot(50, &w, [] {
+                if (frmRestore *open = frmRestore::openWindow())
+                    open->close();
+            });
+        };
+        SilentRadio silent(rig, radio, w);
+        r->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
+
+        QVERIFY(!frmRestore::openWindow());
+        QVERIFY(r);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(r.isNull());
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{CommErrorText});
+        QCOMPARE(crLfFileLines(path), QStringList{u"the file saved before"_s});
+        QVERIFY(w.MSComm1->portOpen());
+    }
+
+    void closedWhileOpening_data()
+    {
+        QTest::addColumn<QByteArray>("heard");
+        QTest::newRow("while the pages are laid out") << QByteArray("eeco");
+        QTest::newRow("during the wake-up") << QByteArray("\x1b");
+        QTest::newRow("during the first read-out") << QByteArray("mode");
+    }
+
+    // The close box works at any time; the window goes once its own loops have let it.
+    void closedWhileOpening()
+    {
+        QFETCH(QByteArray, heard);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        rig.dialogs().setModal(1500);
+        bool closed = false;
+        QObject::connect(&rig.pty(), &PtyPort::received, &w, [&](const QByteArray &bytes) {
+            if (closed || !bytes.contains(heard))
+                return;
+            if (frmRestore *open = frmRestore::openWindow()) {
+                closed = true;
+                open->close();
+            }
+        });
+        w.mnuConfigRestore_Click();
+        QPointer<frmRestore> r = frmRestore::openWindow();
+        QVERIFY(Clock::waitFor([&] { return closed && !frmRestore::openWindow(); }, 30000));
+        QVERIFY(Clock::waitFor([&] { return r.isNull(); }, 5000));
+        QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(rig.dialogs().messages().isEmpty());
+        Clock::pumpFor(300);
     }
 
     // The plain rules, where a row of text says it all.
