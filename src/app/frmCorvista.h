@@ -303,10 +303,17 @@ private:
     void setConnectedImages(bool connected);
     void showDisconnectedState();
     void writeLog(const QString &data);
+    // Appends a received chunk to RxBuffer, bounded, and notes whether it holds "CLOSED".
+    void appendToRxBuffer(const QString &data);
 
     std::unique_ptr<QFile> m_logFile;
     QByteArray m_logQueue;      // received text not yet in the log file
     bool m_logWriting = false;  // writeLog is running (its Retry/Cancel box may be open)
+    // How much of RxBuffer the receive path has searched for "CLOSED", the text it searched (to
+    // tell when a sender has reset it) and whether the word was found there.
+    qsizetype m_rxSearchedTo = 0;
+    quintptr m_rxSearchedData = 0;
+    bool m_rxClosedFound = false;
     bool m_loaded = false;
     bool m_unloaded = false;
 };

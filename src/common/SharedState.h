@@ -10,6 +10,9 @@ struct SharedState
 {
     // ---- module variables ----
     QString RxBuffer;                 // what the radio sent since the last reset
+    // RxBuffer keeps only the newest text past this many characters, far above any reply an
+    // exchange reads, so a radio that streams while no exchange resets it costs no more memory.
+    static constexpr qsizetype RxBufferLimit = 1024 * 1024;
     bool RefreshRequested = false;    // a full re-read of the settings is wanted
     bool InSetupMode = false;         // replies end with "SETUP>"
     QString FirmwareRevNumber;        // "320" for revision 3.2.0

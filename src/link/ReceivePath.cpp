@@ -3,6 +3,7 @@
 #include "app/frmCorvista.h"
 
 #include "common/SharedState.h"
+#include "link/Exchange.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -77,35 +78,71 @@ void frmCorvista::ShowReceivedText(TerminalPane *Term, QString &Data)
         Data = QStringLiteral(" ");
     }
     TermTextLen = Term->length();
-    if (TermTextLen > 16000) {
-        Term->setText(Term->text().mid(4096));
+    if (TermTextLen > TerminalPane::CutAbove) {
+        Term->removeFront(TerminalPane::CutSize);
         TermTextLen = Term->length();
     }
-    s.RxBuffer += Data;
-    if (s.RxBuffer.contains(QStringLiteral("CLOSED"), Qt::CaseInsensitive))
+    appendToRxBuffer(Data);
+    if (m_rxClosedFound)
         DisableRadioActions();
 
     // A backspace at the start of the chunk replaces the terminal's last character; one further
     // in takes the character before it out of the chunk.
     bool replaceLast = false;
-    for (;;) {
-        const int p = int(Data.indexOf(QChar(8))) + 1;
-        if (p == 0)
-            break;
-        if (p == 1) {
-            replaceLast = TermTextLen > 0;
-            Data.remove(0, 1);
-        } else {
-            Data = Data.left(p - 2) + Data.mid(p);
+    if (Data.contains(QChar(8))) {
+        QString kept;
+        kept.reserve(Data.size());
+        for (const QChar c : std::as_const(Data)) {
+            if (c != QChar(8))
+                kept += c;
+            else if (!kept.isEmpty())
+                kept.chop(1);
+            else
+                replaceLast = TermTextLen > 0;
         }
+        Data = kept;
     }
     Data.remove(QChar(10));
     Data.replace(QChar(13), QStringLiteral("\r\n"));
 
-    if (s.ShowRxText)
-        Term->writeAtEnd(Data, replaceLast);
+    if (s.ShowRxText) {
+        // A chunk longer than the cut would leave the terminal above its limit: the text cuts as
+        // much more as the chunk needs, and of a chunk longer than the limit only its end shows.
+        const qsizetype over = TermTextLen + Data.size() - TerminalPane::Limit;
+        if (over >= TermTextLen) {
+            Term->clear();
+            Term->writeAtEnd(Data.right(TerminalPane::Limit));
+        } else {
+            if (over > 0)
+                Term->removeFront(int(over));
+            Term->writeAtEnd(Data, replaceLast);
+        }
+    }
     if (s.LogFileNum != 0)
         writeLog(Data);
+}
+
+void frmCorvista::appendToRxBuffer(const QString &data)
+{
+    SharedState &s = shared();
+    // The text searched last time is searched no more: only the new text, with the word's length
+    // before it for a word split between chunks. A sender's reset, or text another window added,
+    // starts the search over.
+    const bool searched = s.RxBuffer.size() == m_rxSearchedTo && quintptr(s.RxBuffer.constData()) == m_rxSearchedData;
+    qsizetype from = searched ? qMax<qsizetype>(0, m_rxSearchedTo - Reply::Closed.size()) : 0;
+    if (!searched)
+        m_rxClosedFound = false;
+    s.RxBuffer += data;
+    if (s.RxBuffer.size() > SharedState::RxBufferLimit) {
+        const qsizetype drop = s.RxBuffer.size() - SharedState::RxBufferLimit;
+        s.RxBuffer.remove(0, drop);
+        from = qMax<qsizetype>(0, from - drop);
+    }
+    // Once found, the word counts until the text is reset, even after it was dropped.
+    if (!m_rxClosedFound)
+        m_rxClosedFound = QStringView(s.RxBuffer).mid(from).contains(Reply::Closed, Qt::CaseInsensitive);
+    m_rxSearchedTo = s.RxBuffer.size();
+    m_rxSearchedData = quintptr(s.RxBuffer.constData());
 }
 
 void frmCorvista::writeLog(const QString &data)

@@ -1,4 +1,5 @@
 #include "link/TerminalPane.h"
+#include "platform/Clock.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -12,13 +13,22 @@ TerminalPane::TerminalPane(QWidget *parent) : QPlainTextEdit(parent)
         if (!signalsBlocked())
             syncFromWidget();
     });
+    m_showTimer.setSingleShot(true);
+    connect(&m_showTimer, &QTimer::timeout, this, &TerminalPane::showNow);
 }
 
-QString TerminalPane::forDisplay(const QString &text)
+QString TerminalPane::forDisplay(QStringView text, QChar before)
 {
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') && before == QLatin1Char('\r')) {
+            before = c;
+            continue;
+        }
+        out += c == QLatin1Char('\r') ? QChar(QLatin1Char('\n')) : c;
+        before = c;
+    }
     return out;
 }
 
@@ -33,6 +43,9 @@ void TerminalPane::syncFromWidget()
 void TerminalPane::setText(const QString &text)
 {
     m_text = text;
+    m_dropFront = m_dropBack = 0;
+    m_append.clear();
+    m_showTimer.stop();
     const QSignalBlocker block(this);
     setPlainText(forDisplay(text));
     moveCursor(QTextCursor::End);
@@ -43,24 +56,111 @@ void TerminalPane::clear()
     setText(QString());
 }
 
+int TerminalPane::shownKept() const
+{
+    return document()->characterCount() - 1 - m_dropFront - m_dropBack;
+}
+
 void TerminalPane::writeAtEnd(const QString &data, bool replaceLast)
 {
-    const QString before = forDisplay(m_text);
-    if (replaceLast && !m_text.isEmpty())
+    if (replaceLast && !m_text.isEmpty()) {
+        // The LF of a CR LF has no line break of its own in the editor: the CR alone still
+        // shows one.
+        const qsizetype n = m_text.size();
+        const bool pairedLf = m_text[n - 1] == QLatin1Char('\n') && n > 1 && m_text[n - 2] == QLatin1Char('\r');
         m_text.chop(1);
-    m_text += data;
-    const QString after = forDisplay(m_text);
-    const QSignalBlocker block(this);
-    QScrollBar *bar = verticalScrollBar();
-    if (after.startsWith(before)) {
-        QTextCursor c(document());
-        c.movePosition(QTextCursor::End);
-        c.insertText(after.mid(before.size()));
-    } else {
-        setPlainText(after);
+        if (!pairedLf) {
+            if (!m_append.isEmpty())
+                m_append.chop(1);
+            else if (shownKept() > 0)
+                ++m_dropBack;
+        }
     }
+    m_append += forDisplay(data, m_text.isEmpty() ? QChar() : m_text.back());
+    m_text += data;
+    scheduleShow();
+}
+
+void TerminalPane::removeFront(int count)
+{
+    count = qBound(0, count, length());
+    if (count == 0)
+        return;
+    // Editor characters of the removed text: a CR LF inside it is one; a CR LF cut in two keeps
+    // its line break with the LF that stays.
+    const QStringView gone = QStringView(m_text).left(count);
+    int shown = count;
+    for (qsizetype i = 1; i < gone.size(); ++i)
+        if (gone[i] == QLatin1Char('\n') && gone[i - 1] == QLatin1Char('\r'))
+            --shown;
+    if (count < length() && gone.back() == QLatin1Char('\r') && m_text[count] == QLatin1Char('\n'))
+        --shown;
+    m_text.remove(0, count);
+    const int kept = shownKept();
+    if (shown <= kept) {
+        m_dropFront += shown;
+    } else {
+        m_dropFront += kept;
+        m_append.remove(0, shown - kept);
+    }
+    scheduleShow();
+}
+
+void TerminalPane::scheduleShow()
+{
+    if (m_showTimer.isActive())
+        return;
+    const qint64 since = Clock::nowMs() - m_shownAt;
+    if (since >= ShowIntervalMs || since < 0)
+        showNow();
+    else
+        Clock::startTimer(m_showTimer, int(ShowIntervalMs - since));
+}
+
+void TerminalPane::showNow()
+{
+    m_showTimer.stop();
+    m_shownAt = Clock::nowMs();
+    const QSignalBlocker block(this);
+    QTextCursor c(document());
+    if (m_dropBack > 0) {
+        c.movePosition(QTextCursor::End);
+        c.setPosition(c.position() - m_dropBack, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    if (m_dropFront > 0) {
+        c.setPosition(0);
+        c.setPosition(m_dropFront, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    if (!m_append.isEmpty()) {
+        c.movePosition(QTextCursor::End);
+        c.insertText(m_append);
+    }
+    m_dropFront = m_dropBack = 0;
+    m_append.clear();
     moveCursor(QTextCursor::End);
+    QScrollBar *bar = verticalScrollBar();
     bar->setValue(bar->maximum());
+}
+
+bool TerminalPane::event(QEvent *event)
+{
+    // Whatever the user does to the text starts from all of it.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+        if (m_showTimer.isActive())
+            showNow();
+        break;
+    default:
+        break;
+    }
+    return QPlainTextEdit::event(event);
 }
 
 void TerminalPane::keyPressEvent(QKeyEvent *event)

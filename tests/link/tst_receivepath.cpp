@@ -8,10 +8,12 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -57,6 +59,13 @@ class TestReceivePath : public QObject
     {
         port->feed(bytes);
         QVERIFY(Clock::waitFor([&] { return port->inBufferCount() == 0; }, 1000));
+    }
+
+    // What the editor shows once it has caught up with the text.
+    QString shownText()
+    {
+        [&] { QVERIFY(Clock::waitFor([&] { return !w->txtTerm->showPending(); }, 1000)); }();
+        return w->txtTerm->toPlainText();
     }
 
 private slots:
@@ -115,6 +124,119 @@ private slots:
         w->txtTerm->setText(QString(4096, QLatin1Char('a')) + QString(11905, QLatin1Char('b')));
         receive("z");
         QCOMPARE(w->txtTerm->text(), QString(11905, QLatin1Char('b')) + QStringLiteral("z"));
+    }
+
+    void aLongChunkCutsTheTerminalToItsLimit()
+    {
+        const QString old = QString(4096, QLatin1Char('a')) + QString(1809, QLatin1Char('b'))
+            + QString(10096, QLatin1Char('c'));
+        w->txtTerm->setText(old);
+        receive(QByteArray(10000, 'd'));
+        QCOMPARE(w->txtTerm->length(), TerminalPane::Limit);
+        QCOMPARE(w->txtTerm->text(), QString(10096, QLatin1Char('c')) + QString(10000, QLatin1Char('d')));
+
+        // A megabyte without a CR: only its end shows, and quickly (a loose bound).
+        QByteArray burst;
+        for (int i = 0; burst.size() < 1000000; ++i)
+            burst += QByteArray::number(i) + ' ';
+        QElapsedTimer t;
+        t.start();
+        receive(burst);
+        QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(w->txtTerm->text(), QString::fromLatin1(burst.right(TerminalPane::Limit)));
+        QCOMPARE(shownText(), w->txtTerm->text());
+    }
+
+    void theWidgetShowsTheTextThroughCutsAndBackspaces()
+    {
+        // Lines of 17 characters with CR LF: the 4096 cut falls between a CR and its LF.
+        QString lines;
+        while (lines.size() <= 16000)
+            lines += QStringLiteral("RSSI -85 dBm   \r\n");
+        QCOMPARE(lines.mid(4095, 2), QStringLiteral("\r\n"));
+        w->txtTerm->setText(lines);
+        const auto shown = [](QString text) {
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        };
+        QString expected = lines.mid(4096);
+        const QList<std::pair<QByteArray, QString>> steps = {
+            {"\bq\r", QStringLiteral("q\r\n")},           // replaces the LF of a CR LF
+            {"x\r\n\b\by\r\bz", QStringLiteral("xyz")},
+            {"\b\r", QStringLiteral("\r\n")},
+            {"\b", QString()},                               // the LF of a CR LF again
+            {"\b\b", QString()},                            // a lone CR
+        };
+        for (const auto &[chunk, added] : steps) {
+            receive(chunk);
+            if (chunk.startsWith('\b'))
+                expected.chop(1);
+            expected += added;
+            QCOMPARE(w->txtTerm->text(), expected);
+            QCOMPARE(shownText(), shown(expected));
+        }
+    }
+
+    void manySmallChunksUpdateTheEditorOnce()
+    {
+        w->txtTerm->setText(QStringLiteral(">"));
+        int changes = 0;
+        connect(w->txtTerm->document(), &QTextDocument::contentsChanged, w.get(), [&] { ++changes; });
+        QString expected = QStringLiteral(">");
+        for (int i = 0; i < 500; ++i) {
+            QString chunk = QStringLiteral("RSSI -%1 dBm\r\n").arg(i);
+            expected += chunk;
+            w->ShowReceivedText(w->txtTerm, chunk);
+        }
+        QCOMPARE(w->txtTerm->text(), expected);
+        QCOMPARE(shownText(), expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QVERIFY2(changes <= 6, qPrintable(QString::number(changes)));
+    }
+
+    void rxBufferKeepsTheNewestMegabyte()
+    {
+        const QByteArray chunk(300000, 'r');
+        for (int i = 0; i < 3; ++i)
+            receive(chunk);
+        receive(QByteArray(200000, 's') + "tail");
+        QCOMPARE(shared().RxBuffer.size(), SharedState::RxBufferLimit);
+        QVERIFY(shared().RxBuffer.endsWith(QStringLiteral("sstail")));
+        QVERIFY(shared().RxBuffer.startsWith(QLatin1Char('r')));
+    }
+
+    void closedSplitBetweenChunksIsFound_data()
+    {
+        QTest::addColumn<int>("split");
+        for (int split = 1; split < 6; ++split)
+            QTest::addRow("after %d letters", split) << split;
+    }
+
+    void closedSplitBetweenChunksIsFound()
+    {
+        QFETCH(int, split);
+        w->EnableRadioActions();
+        const QByteArray reply = QByteArray(100, '-') + "Closed";
+        receive(reply.left(100 + split));
+        QVERIFY(w->cmdSaveToFile->isEnabled());
+        receive(reply.mid(100 + split) + "\r\n>");
+        QVERIFY(!w->cmdSaveToFile->isEnabled());
+    }
+
+    void closedCountsUntilASenderResetsRxBuffer()
+    {
+        w->EnableRadioActions();
+        receive("CLOSED\r\n");
+        // Still found after the bound dropped the word, while nobody resets the text.
+        receive(QByteArray(SharedState::RxBufferLimit, 'x'));
+        QVERIFY(!shared().RxBuffer.contains(QStringLiteral("CLOSED")));
+        w->EnableRadioActions();
+        receive("x");
+        QVERIFY(!w->cmdSaveToFile->isEnabled());
+
+        shared().RxBuffer = QStringLiteral(" ");
+        w->EnableRadioActions();
+        receive("OK\r\n>");
+        QVERIFY(w->cmdSaveToFile->isEnabled());
     }
 
     void closedInAnyCaseDisablesTheRadioActions()
