@@ -11,6 +11,7 @@
 #include "config/frmSimpleRptrSetup.h"
 #include "diagnostics/frmRSSI.h"
 #include "diagnostics/frmZoneData.h"
+#include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -769,7 +770,10 @@ QString frmCorvista::commErrorText()
 
 void frmCorvista::showCommErrorBox()
 {
-    MsgBox(commErrorText(), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Error"));
+    // Not twice on screen, and not again for a lost device that was reported.
+    if (DeviceLoss::boxShowing() || DeviceLoss::reported())
+        return;
+    DeviceLoss::showBox();
 }
 
 Exchange::PortTimeout frmCorvista::portTimeout()

@@ -6,6 +6,7 @@
 #include "common/Module1.h"
 #include "common/SharedState.h"
 #include "config/ConfigFiles.h"
+#include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -98,6 +99,9 @@ bool readConfigurationLines(const QString &fileName)
 
 void frmCorvista::refreshAfterTask()
 {
+    // After a lost device the user connects again when it is back; trying now only fails again.
+    if (DeviceLoss::reported())
+        return;
     try {
         ButtonRefresh_Click();
     } catch (const CommError &e) {

@@ -266,6 +266,6 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
         qCInfo(lcQuickSetup) << "quick setup ended:" << e.what();
     }
     shared().IgnoreCommEvents = false;
-    ButtonRefresh_Click();
+    refreshAfterTask();
     frQuick->setEnabled(true);
 }

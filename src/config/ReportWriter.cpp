@@ -7,6 +7,7 @@
 #include "config/ConfigFiles.h"
 #include "config/ConfigReport.h"
 #include "config/ReportPrinter.h"
+#include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -112,6 +113,9 @@ bool awaitSerialNumber(CommControl &port, const Exchange::PortTimeout &timeout, 
 // The callers' last step: connect when the port is closed, else read the settings again.
 void refreshAfterReport(frmCorvista &w)
 {
+    // After a lost device the user connects again when it is back; trying now only fails again.
+    if (DeviceLoss::reported())
+        return;
     try {
         w.ButtonRefresh_Click();
     } catch (const CommError &e) {

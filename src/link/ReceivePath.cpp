@@ -3,6 +3,7 @@
 #include "app/frmCorvista.h"
 
 #include "common/SharedState.h"
+#include "link/DeviceLoss.h"
 #include "link/Exchange.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
@@ -24,7 +25,8 @@ Q_LOGGING_CATEGORY(lcLink, "wavecrest.link", QtWarningMsg)
 void frmCorvista::MSComm1_OnComm()
 {
     SharedState &s = shared();
-    if (s.IgnoreCommEvents)
+    // A lost device is news for whoever reads the port directly too: it is never left aside.
+    if (s.IgnoreCommEvents && MSComm1->commEvent() != CommEv::DeviceLost)
         return;
     try {
         const int event = MSComm1->commEvent();
@@ -39,10 +41,12 @@ void frmCorvista::MSComm1_OnComm()
             // The adapter went away: the port is already closed. Show the disconnected state and
             // say so once.
             qCInfo(lcLink) << "serial device lost";
+            StopPortTimeout();
+            const bool directRead = s.IgnoreCommEvents;
             DisconnectRadio();
+            s.IgnoreCommEvents = directRead;   // the direct reader still ends its own way
             s.ConnectAborted = true;
-            m_deviceLostReported = true;
-            showCommErrorBox();
+            DeviceLoss::report();
             return;
         }
         const QString evText = CommEv::eventText(event);
@@ -264,6 +268,11 @@ void frmCorvista::tmrPortTO_Timer()
 {
     tmrPortTO->stop();
     shared().PortTimedOut = true;
+    // A wait on a device that went away ends; the loss has been reported.
+    if (DeviceLoss::reported()) {
+        DisableRadioActions();
+        return;
+    }
     MsgBox(QStringLiteral("Radio Communication Error.\r\n\r\nPlease Reconnect.\r\n\r\n"
                           "If there is still a problem, please check all cabling and the power supply."),
            Msg::OKOnly, Msg::NoIcon, QStringLiteral("Radio Communications Error"));

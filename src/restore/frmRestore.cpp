@@ -5,6 +5,7 @@
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "common/frmProgram.h"
+#include "link/DeviceLoss.h"
 #include "link/Exchange.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -341,7 +342,8 @@ void frmRestore::SendRestoreCommand(const QString &command)
     if (m_unloaded)
         throw RestoreLost();
     if (!MSComm2->portOpen()) {
-        MsgBox(QStringLiteral("Error: Port is not open"), Msg::OKOnly, Msg::Critical, QStringLiteral("Error"));
+        if (!DeviceLoss::reported())
+            MsgBox(QStringLiteral("Error: Port is not open"), Msg::OKOnly, Msg::Critical, QStringLiteral("Error"));
         return;
     }
     MSComm2->output(QByteArray(1, Exchange::CR));
@@ -358,7 +360,7 @@ void frmRestore::SendRestoreCommand(const QString &command)
         frmCorvista::showCommErrorBox();
         // A window closed while the box was open has been dealt with (the main window's tick
         // closes it and connects again); a second request would connect twice.
-        if (!m_unloaded)
+        if (!m_unloaded && !DeviceLoss::reported())
             s.RestoreCommFailed = true;
         throw RestoreLost();
     }
@@ -415,6 +417,15 @@ void frmRestore::MSComm2_OnComm()
     // Received text stays in the port for the direct reads; event texts are shown nowhere.
     if (event == CommEv::Send || event == CommEv::Receive || (event >= CommEv::CTS && event <= CommEv::EOFChar))
         return;
+    if (event == CommEv::DeviceLost) {
+        // The port is closed already. Say so once, give the port back (which fails quietly while
+        // the device is missing) and leave the main window disconnected: no reconnect follows.
+        DeviceLoss::report();
+        unload();
+        shared().RestoreCommFailed = false;
+        m_main.DisconnectRadio();
+        return;
+    }
     try {
         dialogs().beep();
         if (MsgBox(CommEv::errorText(event), Msg::OKCancel, Msg::NoIcon, QStringLiteral("Click Cancel to quit, OK to ignore."))

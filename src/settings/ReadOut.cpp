@@ -3,6 +3,7 @@
 
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 #include "restore/frmRestore.h"
@@ -58,7 +59,9 @@ void frmCorvista::Timer1_Timer()
         if (s.RestoreCommFailed) {
             s.RestoreCommFailed = false;
             frmRestore::unloadOpenWindow();
-            mnuOpen_Click();
+            // A lost device was reported and the main window shows it disconnected.
+            if (!DeviceLoss::reported())
+                mnuOpen_Click();
             return;
         }
         if (s.ConnectOnLaunchPending) {
@@ -86,8 +89,7 @@ void frmCorvista::Timer1_Timer()
             ReadRadioSettings();
         }
     } catch (const CommError &e) {
-        // A device that went away mid read-out was reported once already.
-        if ((e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen) && !m_deviceLostReported)
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
             showCommErrorBox();
     }
 }

@@ -10,6 +10,7 @@
 #include "restore/frmRestore.h"
 #include "support/FullDisk.h"
 #include "support/RadioRig.h"
+#include "support/UnpluggablePort.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -634,6 +635,59 @@ private slots:
         QVERIFY(w.MSComm1->portOpen());
         QVERIFY(rig.dialogs().messages().isEmpty());
         Clock::pumpFor(300);
+    }
+
+    void unpluggedGivesOneMessage_data()
+    {
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<QByteArray>("heard");   // the adapter goes when the radio hears this
+        QTest::newRow("the read-out") << u"readout"_s << QByteArray("mode");
+        QTest::newRow("programming") << u"program"_s << QByteArray("UNIT");
+        QTest::newRow("saving") << u"save"_s << QByteArray("ser");
+    }
+
+    // The window closes, the main window shows itself disconnected and nothing tries the missing
+    // device again: the one message is the communication error box.
+    void unpluggedGivesOneMessage()
+    {
+        QFETCH(QString, during);
+        QFETCH(QByteArray, heard);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        UnpluggablePort::install();
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        QPointer<frmRestore> r = openRestore(w);
+        QVERIFY(r);
+        Clock::startTimer(*w.Timer1, 1000);
+        rig.dialogs().setModal(1500);
+        QObject::connect(&rig.pty(), &PtyPort::received, &rig.pty(), [&heard](const QByteArray &bytes) {
+            if (bytes.contains(heard))
+                UnpluggablePort::unplug();
+        }, Qt::DirectConnection);
+
+        if (during == u"readout") {
+            r->RequestReread();
+        } else if (during == u"program") {
+            for (const QString &row : {u"UnitAddr"_s, u"Mode"_s, u"PowerLevel"_s}) {
+                r->box(u"New"_s + row)->setValue(r->box(row)->value());
+                const RadioSetting *setting = findSettingByBox(row);
+                r->check(setting->restoreCheck)->setEnabled(true);
+                r->check(setting->restoreCheck)->setChecked(true);
+            }
+            r->Toolbar1_ButtonClick(QStringLiteral("ProgramRadio"));
+        } else {
+            rig.dialogs().answerSave(rig.env().path(QStringLiteral("saved.txt")));
+            r->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
+        }
+        QVERIFY(Clock::waitFor([&] { return !frmRestore::openWindow(); }, 20000));
+        Clock::pumpFor(2000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(r.isNull());
+        QVERIFY(UnpluggablePort::unplugged());
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{CommErrorText});
+        QVERIFY(!w.MSComm1->portOpen());
+        QVERIFY(w.toolButtons["Connect"]->isEnabled());
+        QVERIFY(!shared().RestoreCommFailed);
     }
 
     // The plain rules, where a row of text says it all.
