@@ -594,6 +594,8 @@ void frmCorvista::ButtonRSSI_Click()
                QStringLiteral("User Help"));
         return;
     }
+    // The radio streams its reports until the window closes.
+    Exchange::LinkOwnership windowOwnsLink;
     frmRSSI window(*MSComm1, this);
     window.exec();
 }
@@ -605,6 +607,7 @@ void frmCorvista::ButtonZoneData_Click()
                QStringLiteral("User Help"));
         return;
     }
+    Exchange::LinkOwnership windowOwnsLink;
     frmZoneData window(*MSComm1, this);
     window.exec();
 }

@@ -131,6 +131,7 @@ bool frmCorvista::LoadConfigurationFile(QString &fileName, bool newRadio)
 void frmCorvista::SendConfigurationLines(bool unitPrompt)
 {
     SharedState &s = shared();
+    Exchange::LinkOwnership senderOwnsLink;
     ConfigSendAborted = false;
     const Exchange::PortTimeout timeout = portTimeout();
     try {
@@ -171,6 +172,8 @@ void frmCorvista::SendConfigurationLines(bool unitPrompt)
 
 void frmCorvista::programFromConfigurationFile(const QString &fileName, const QString &word)
 {
+    // Also between the baseline and the file, and while the unit number is asked.
+    Exchange::LinkOwnership programmingOwnsLink;
     frQuick->setEnabled(false);
     txtTerm->setText(QStringLiteral("\r\n").repeated(5) + word);
     ConfigSendAborted = false;

@@ -202,6 +202,7 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
     if (MsgBox(question, Msg::YesNo, Msg::NoIcon, texts.title) != Msg::Yes)
         return;
 
+    Exchange::LinkOwnership setupOwnsLink;
     frQuick->setEnabled(false);
     try {
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));

@@ -135,6 +135,7 @@ void frmCorvista::connectReportButtons()
 void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing)
 {
     SharedState &s = shared();
+    Exchange::LinkOwnership reportOwnsLink;
     std::optional<Exchange::DirectReadScope> directRead;
     directRead.emplace();
 

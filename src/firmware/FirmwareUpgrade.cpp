@@ -350,6 +350,9 @@ void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
 
 void frmCorvista::mnuSendText_Click()
 {
+    // From the file's choice to the new connect: a keep-alive CR inside an S-record makes the
+    // loader abandon the file, with the old firmware already erased.
+    Exchange::LinkOwnership upgradeOwnsLink;
     setUpgradeEnabled(*this, false);
     const std::optional<FirmwareFile> file = chooseFirmwareFile();
     if (!file) {

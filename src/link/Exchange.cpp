@@ -98,6 +98,21 @@ bool writeAccessProbeDenied(CommControl &port, const QString &settingText, doubl
     return contains(shared().RxBuffer, Reply::Denied, CompareMode::IgnoreCase);
 }
 
+LinkOwnership::LinkOwnership()
+{
+    ++shared().LinkOwners;
+}
+
+LinkOwnership::~LinkOwnership()
+{
+    --shared().LinkOwners;
+}
+
+bool linkOwned()
+{
+    return shared().LinkOwners > 0;
+}
+
 DirectReadScope::DirectReadScope()
 {
     shared().IgnoreCommEvents = true;

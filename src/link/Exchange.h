@@ -78,6 +78,20 @@ void echoOn(CommControl &port);
 bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
                             const std::function<void()> &clearTerminal);
 
+// While one lives, an operation owns the link to the radio: the main timer writes nothing into
+// its exchanges, and the keep-alive or read-out it held back goes out at the first tick after the
+// last owner has gone. Owners nest (a preset save runs the report writer).
+class LinkOwnership
+{
+public:
+    LinkOwnership();
+    ~LinkOwnership();
+    LinkOwnership(const LinkOwnership &) = delete;
+    LinkOwnership &operator=(const LinkOwnership &) = delete;
+};
+
+bool linkOwned();
+
 // The direct-read path: while one lives, the receive event leaves the port's input to the
 // procedure that reads it itself; every way out gives the input back to the receive event.
 class DirectReadScope

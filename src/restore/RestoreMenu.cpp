@@ -17,6 +17,7 @@ void frmCorvista::mnuConfigRestore_Click()
     }
     try {
         if (MSComm1->portOpen()) {
+            Exchange::LinkOwnership probeOwnsLink;
             Exchange::commandLine(*MSComm1, QStringLiteral("deco"));
             s.RxBuffer = QStringLiteral(" ");
             // Writing back the radio's own network address changes nothing but tells whether

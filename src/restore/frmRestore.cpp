@@ -232,6 +232,7 @@ void frmRestore::Form_Load()
 {
     Busy busy(*this);
     SharedState &s = shared();
+    m_linkOwnership.emplace();
     flags().CloseRequested = false;
     Timer1->stop();
     s.RestoreCommFailed = false;
@@ -568,6 +569,7 @@ void frmRestore::Form_Unload()
         if (isPortError(e))
             frmCorvista::showCommErrorBox();
     }
+    m_linkOwnership.reset();
     m_main.setEnabled(true);
     m_main.activateWindow();
 }

@@ -3,6 +3,7 @@
 // While it is open it has the serial port to itself (MSComm2); the main window's port is closed.
 #pragma once
 
+#include "link/Exchange.h"
 #include "platform/CommControl.h"
 
 #include <QColor>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -163,4 +165,6 @@ private:
     bool m_unloaded = false;
     int m_busy = 0;
     bool m_deleting = false;
+    // From the port's handover until the main window has it back.
+    std::optional<Exchange::LinkOwnership> m_linkOwnership;
 };

@@ -52,6 +52,7 @@ void frmCorvista::OptionDialog_Click(const QString &boxName)
 
 void frmCorvista::DTYPE_Click()
 {
+    Exchange::LinkOwnership dialogOwnsLink;
     frmDTYPEOptions dialog(*MSComm1);
     dialog.exec();
     shared().RefreshRequested = true;
@@ -59,6 +60,7 @@ void frmCorvista::DTYPE_Click()
 
 void frmCorvista::DLINK_Click()
 {
+    Exchange::LinkOwnership dialogOwnsLink;
     frmDLINKOptions dialog(*MSComm1, Pages.box(QStringLiteral("DLINK"))->text());
     dialog.exec();
     shared().RefreshRequested = true;
@@ -66,6 +68,7 @@ void frmCorvista::DLINK_Click()
 
 void frmCorvista::SoftRTU_Click()
 {
+    Exchange::LinkOwnership dialogOwnsLink;
     frmRTUOptions dialog(*MSComm1, Pages.box(QStringLiteral("SoftRTU"))->text());
     dialog.exec();
     shared().RefreshRequested = true;
@@ -75,6 +78,7 @@ void frmCorvista::XMAP_Click()
 {
     if (!MSComm1->portOpen())
         return;
+    Exchange::LinkOwnership editorOwnsLink;
     SharedState &s = shared();
     s.CurrentXmap.clear();
     // Empty, not one blank: the cut below counts positions from the echo's first character.

@@ -68,17 +68,24 @@ void frmCorvista::Timer1_Timer()
             s.ConnectOnLaunchPending = false;
             ConnectRadio();
         }
-        if (MSComm1->portOpen() && s.KeepAlivePref && Clock::nowSeconds() >= s.KeepAliveDue) {
-            s.KeepAliveDue = Clock::nowSeconds() + 240.0;
-            if (s.KeepAliveCount != 8) {
-                Exchange::commandLine(*MSComm1, QString());
-                ++s.KeepAliveCount;
-            } else {
-                s.RefreshRequested = true;
+        // Inside another operation's exchange (a firmware transfer, a report, a file being sent,
+        // a read-out) a CR or a query would land in the middle of it: what is due waits for the
+        // first tick after the operation.
+        const bool linkFree = !Exchange::linkOwned();
+        if (MSComm1->portOpen() && s.KeepAlivePref && (s.KeepAliveOverdue || Clock::nowSeconds() >= s.KeepAliveDue)) {
+            s.KeepAliveOverdue = !linkFree;
+            if (linkFree) {
+                s.KeepAliveDue = Clock::nowSeconds() + 240.0;
+                if (s.KeepAliveCount != 8) {
+                    Exchange::commandLine(*MSComm1, QString());
+                    ++s.KeepAliveCount;
+                } else {
+                    s.RefreshRequested = true;
+                }
             }
         }
-        // A tick that runs inside a read-out's wait leaves the request for a later tick.
-        if (MSComm1->portOpen() && s.RefreshRequested && !m_readingSettings) {
+        if (linkFree && MSComm1->portOpen() && s.RefreshRequested && !m_readingSettings) {
+            Exchange::LinkOwnership readOutOwnsLink;
             s.RefreshRequested = false;
             m_readingSettings = true;
             struct Done

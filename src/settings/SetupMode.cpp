@@ -30,6 +30,7 @@ void frmCorvista::mnuSetupMode_Click()
         if (answer != Msg::Yes)
             return;
 
+        Exchange::LinkOwnership setupOwnsLink;
         s.InSetupMode = true;
         // "SETUP>" holds both texts; a radio that stays silent still gets the window.
         Exchange::sendAndWait(*MSComm1, QStringLiteral("setup"), {Prompt::Ready, QStringLiteral("setup")},

@@ -201,6 +201,7 @@ void frmSetup::ReadTxFrequency()
 void frmSetup::readFrequency(const QString &command, QLineEdit *box)
 {
     SharedState &s = shared();
+    Exchange::LinkOwnership queryOwnsLink;
     s.RxBuffer = QStringLiteral(" ");
     Delay(PauseBeforeQueryMs);
     Clock::doEvents();
@@ -223,6 +224,7 @@ void frmSetup::programFrequency(const QString &command, const QString &prompt, c
         return;
     // The label in capitals means the user typed the whole command; anything else gets the word.
     const QString line = answer.contains(command.toUpper()) ? answer : command + QLatin1Char(' ') + answer;
+    Exchange::LinkOwnership programmingOwnsLink;
     // The radio judges the value; the re-read below shows what it took.
     Exchange::sendAndWait(*m_main.MSComm1, line, {Prompt::Ready, Reply::ProgrammedOk}, ProgramWaitSeconds,
                           CompareMode::Exact);

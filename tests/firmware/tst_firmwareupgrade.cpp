@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString Erase = QStringLiteral("Erase Current Firmware?");
@@ -439,6 +440,64 @@ private slots:
         QVERIFY(log.lastByteAt - log.firstByteAt > 0.95 * double(image.size()) * 10.0 / 115200.0);
         QCOMPARE(rig.radio().config().version, QStringLiteral("3.3.0"));
         verifyBackAt19200(rig, w);
+    }
+
+    void timerDeadlinesWaitForTheTransfer_data()
+    {
+        QTest::addColumn<int>("keepAliveCount");
+        QTest::newRow("keep-alive deadline") << 0;
+        QTest::newRow("read-out deadline") << 8;
+    }
+
+    // The main timer's keep-alive or read-out falls due while the image goes out: the loader
+    // still gets the file byte for byte, and what fell due goes out once the upgrade is over.
+    void timerDeadlinesWaitForTheTransfer()
+    {
+        QFETCH(int, keepAliveCount);
+        RIG(rig);
+        frmCorvista &w = connectTo(rig);
+        SharedState &s = shared();
+        s.KeepAlivePref = true;
+        s.KeepAliveCount = qint16(keepAliveCount);
+        const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
+        rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("long.s28"), image));
+        rig.dialogs().answerMsgBox(Msg::Yes);
+        // The radio takes the file at line speed, so the transfer lasts several ticks.
+        rig.radio().setPacedReading(true);
+        const auto transferring = [] {
+            const frmProgram &p = frmProgram::instance();
+            return p.isVisible() && p.windowTitle() == QLatin1String("Downloading Firmware to the radio...");
+        };
+        bool due = false;
+        int ticksWhileDue = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (!due && transferring()) {
+                s.KeepAliveDue = Clock::nowSeconds();
+                due = true;
+            }
+        });
+        connect(w.Timer1, &QTimer::timeout, this, [&] {
+            if (due && transferring())
+                ++ticksWhileDue;
+        });
+        watch.start(1);
+
+        w.mnuSendText_Click();
+        watch.stop();
+
+        QVERIFY(due);
+        QVERIFY(ticksWhileDue > 0);
+        QCOMPARE(sentToLoader(rig, image.size()), image + '\r');
+        QCOMPARE(rig.radio().loaderLog().verdict, QStringLiteral("PROGRAMMED OK"));
+        QCOMPARE(rig.dialogs().messageTexts().value(1), Success);
+        QCOMPARE(s.KeepAliveCount, qint16(keepAliveCount));
+        verifyBackAt19200(rig, w);
+        // The first ticks after the upgrade: the held-back keep-alive, then the read-out.
+        const double ended = Clock::nowSeconds();
+        QVERIFY(Clock::waitFor([&] { return s.KeepAliveDue >= ended + 240; }, 30000));
+        QCOMPARE(s.KeepAliveCount, qint16(keepAliveCount < 8 ? keepAliveCount + 1 : keepAliveCount));
+        QVERIFY(Clock::waitFor([] { return shared().CurrentFirmwareVersion == QLatin1String("3.3.0"); }, 30000));
     }
 
     void cancelDuringTheTransfer_data()

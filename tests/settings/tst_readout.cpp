@@ -328,6 +328,55 @@ private slots:
         QCOMPARE(shared().KeepAliveCount, qint16(8));
     }
 
+    void tickStaysOutOfAnOwnedLink_data()
+    {
+        QTest::addColumn<int>("keepAliveCount");
+        QTest::addColumn<bool>("keepAliveDue");
+        QTest::addColumn<QString>("heardAfter");
+        QTest::newRow("keep-alive deadline: the CR waits") << 0 << true << "";
+        QTest::newRow("ninth deadline: the read-out waits") << 8 << true << "ser";
+        QTest::newRow("requested read-out waits") << 0 << false << "ser";
+    }
+
+    // While another operation owns the link the tick writes nothing; what fell due goes out at
+    // the first tick after the operation.
+    void tickStaysOutOfAnOwnedLink()
+    {
+        QFETCH(int, keepAliveCount);
+        QFETCH(bool, keepAliveDue);
+        QFETCH(QString, heardAfter);
+        RIG(rig, 0.02, radioAt("3.2.0", "M"));
+        frmCorvista &w = rig.openWindow();
+        readOut(rig);
+        w.Timer1->stop();
+        SharedState &s = shared();
+        s.KeepAlivePref = true;
+        s.KeepAliveCount = qint16(keepAliveCount);
+        s.KeepAliveDue = keepAliveDue ? Clock::nowSeconds() : Clock::nowSeconds() + 100;
+        s.RefreshRequested = !keepAliveDue;
+        rig.radio().clearLog();
+        {
+            Exchange::LinkOwnership operation;
+            for (int i = 0; i < 3; ++i) {
+                w.Timer1_Timer();
+                Clock::pumpFor(50);
+            }
+            QCOMPARE(rig.radio().lines(), QStringList());
+            // The operation's own connect moves the deadline on; what was held back still goes.
+            s.KeepAliveDue = Clock::nowSeconds() + 240;
+        }
+        const double released = Clock::nowSeconds();
+        w.Timer1_Timer();
+        Clock::pumpFor(50);
+        QCOMPARE(rig.radio().lines().value(0), QString());
+        QCOMPARE(rig.radio().lines().contains(QStringLiteral("ser")), !heardAfter.isEmpty());
+        QCOMPARE(s.KeepAliveCount, qint16(keepAliveDue && keepAliveCount < 8 ? keepAliveCount + 1 : keepAliveCount));
+        QVERIFY(!s.RefreshRequested);
+        if (keepAliveDue)
+            QVERIFY(s.KeepAliveDue >= released + 240);
+        QVERIFY(!Exchange::linkOwned());
+    }
+
     void aTickNeverStartsASecondReadOut()
     {
         RIG(rig, 0.02, radioAt("3.2.0", "M"));
