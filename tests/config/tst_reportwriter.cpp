@@ -554,6 +554,28 @@ private slots:
         QCOMPARE(readFile(path), golden(QStringLiteral("master320.txt")));
     }
 
+    // A keep-alive that falls due during a report goes out after it, not between its queries.
+    void keepAliveDueDuringTheReportWaits()
+    {
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        const QString path = rig.env().path(QStringLiteral("radio.txt"));
+        rig.dialogs().answerSave(path);
+        SharedState &s = shared();
+        s.KeepAlivePref = true;
+        s.KeepAliveCount = 0;
+        s.KeepAliveDue = Clock::nowSeconds();
+        int ticks = 0;
+        connect(w.Timer1, &QTimer::timeout, this, [&ticks] { ++ticks; });
+
+        w.cmdSaveToFile->click();
+
+        QVERIFY(ticks > 0);
+        QCOMPARE(s.KeepAliveCount, qint16(0));
+        QCOMPARE(readFile(path), golden(QStringLiteral("master320.txt")));
+        QVERIFY(Clock::waitFor([&] { return s.KeepAliveCount == 1; }, 3000));
+    }
+
     void overwriteQuestion_data()
     {
         QTest::addColumn<int>("answer");
