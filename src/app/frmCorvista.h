@@ -147,7 +147,9 @@ public:
     void runWriteAccessProbe();
     void readOutPause();
     bool m_readingSettings = false;   // a read-out is running (ticks nest while it waits)
-    bool m_deviceLostReported = false; // the user was told the port went away; a read-out then ends quietly
+    // The user was told that the port's device went away (link/DeviceLoss.h); the errors that loss
+    // causes stay quiet until the port opens again.
+    bool m_deviceLostReported = false;
     // [read-out: more declarations go here]
 
     // ---- setting edit handlers (settings/EditHandlers.cpp) ----
