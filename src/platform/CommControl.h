@@ -63,7 +63,7 @@ public:
     virtual int commPort() const { return m_commPort; }
     virtual void setCommPort(int port);
 
-    // "19200,N,8,1"; may be changed while open.
+    // "19200,N,8,1"; may be changed while open (what was written leaves at the old settings first).
     virtual QString settings() const { return m_settings; }
     virtual void setSettings(const QString &settings);
 
@@ -72,6 +72,7 @@ public:
 
     virtual bool portOpen() const = 0;
     // Opening raises 8005 when the device cannot be opened; closing a closed port does nothing.
+    // Closing first lets what was written leave the line (for at most 10 s).
     virtual void setPortOpen(bool open) = 0;
 
     // Writes the text's bytes (Latin-1); raises 8018 when the port is closed.
@@ -83,11 +84,12 @@ public:
     QString inputText() { return QString::fromLatin1(input()); }
 
     virtual int inBufferCount() const = 0;
+    // Bytes written and not yet sent: the control's own buffer and the driver's queue.
     virtual int outBufferCount() const = 0;
     virtual int outBufferSize() const { return m_outBufferSize; }
     virtual void setOutBufferSize(int size) { m_outBufferSize = size; }
 
-    // Blocks (no events) until the operating system has sent what was written, where it can.
+    // Blocks (no events, at most 10 s) until what was written has left the line.
     virtual void drainOutput() {}
 
     int commEvent() const { return m_commEvent; }

@@ -1,4 +1,5 @@
 #include "platform/SerialCommControl.h"
+#include "platform/Clock.h"
 #include "platform/LineWatch.h"
 #include "platform/PortMap.h"
 
@@ -6,10 +7,13 @@
 #include <QLoggingCategory>
 #include <QSerialPort>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #endif
 
@@ -37,6 +41,40 @@ bool handleHungUp(qintptr handle)
 #endif
 }
 
+// Bytes the driver still holds for sending; -1 where it cannot say.
+int driverOutputQueue(qintptr handle)
+{
+#if defined(Q_OS_UNIX) && defined(TIOCOUTQ)
+    int queued = 0;
+    if (handle >= 0 && ::ioctl(int(handle), TIOCOUTQ, &queued) == 0)
+        return std::max(0, queued);
+#else
+    Q_UNUSED(handle);
+#endif
+    return -1;
+}
+
+// Blocks until the hardware has sent what the driver held; false where the platform has no such
+// call.
+bool drainDriver(qintptr handle)
+{
+#ifdef Q_OS_UNIX
+    if (handle < 0)
+        return false;
+    int result = 0;
+    do {
+        result = ::tcdrain(int(handle));
+    } while (result < 0 && errno == EINTR);
+    return result == 0;
+#else
+    Q_UNUSED(handle);
+    return false;
+#endif
+}
+
+// The longest a close or a settings change waits for the output to leave (nominal seconds).
+constexpr double DrainLimitSeconds = 10.0;
+
 } // namespace
 
 SerialCommControl::SerialCommControl(QObject *parent)
@@ -50,8 +88,7 @@ SerialCommControl::SerialCommControl(QObject *parent)
 
 SerialCommControl::~SerialCommControl()
 {
-    if (m_port->isOpen())
-        m_port->close();
+    closePort();
 }
 
 bool SerialCommControl::portOpen() const
@@ -83,6 +120,7 @@ void SerialCommControl::setPortOpen(bool open)
     m_port->setPortName(device);
     m_device = device;
     m_lost = false;
+    m_lineFreeAt = 0;
     if (!m_port->open(QIODevice::ReadWrite)) {
         const QString why = m_port->errorString();
         m_port->clearError();
@@ -104,6 +142,8 @@ void SerialCommControl::applySettings()
     parseSettings(m_settings, &baud, &parity, &dataBits, &stopBits);
     if (!m_port->isOpen())
         return;
+    // A byte still on the line when its speed changes arrives garbled.
+    waitUntilSent();
     m_port->setBaudRate(baud);
     m_port->setDataBits(QSerialPort::DataBits(dataBits));
     m_port->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
@@ -123,9 +163,10 @@ void SerialCommControl::applySettings()
 void SerialCommControl::closePort()
 {
     // Closing throws away what was received and not read, but not what was written: a command
-    // sent just before closing still goes out.
+    // sent just before closing still goes out, before the port's settings are given back.
     m_lineWatch->stop();
     if (m_port->isOpen()) {
+        waitUntilSent();
         m_port->clear(QSerialPort::Input);
         m_port->close();
     }
@@ -139,6 +180,48 @@ void SerialCommControl::output(const QByteArray &bytes)
     m_port->write(bytes);
     // Hand the bytes to the driver now, as the original control did, not at the next event.
     m_port->flush();
+    m_lineFreeAt = std::max(m_lineFreeAt, Clock::nowSeconds()) + double(bytes.size()) * byteSeconds();
+}
+
+double SerialCommControl::byteSeconds() const
+{
+    int baud = 9600, dataBits = 8, stopBits = 1;
+    char parity = 'N';
+    parseSettings(m_settings, &baud, &parity, &dataBits, &stopBits);
+    return double(1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits) / std::max(1, baud);
+}
+
+void SerialCommControl::waitUntilSent()
+{
+    if (!m_port->isOpen() || m_lost)
+        return;
+    const double deadline = Clock::nowSeconds() + DrainLimitSeconds;
+    const auto pause = [&](double seconds) {
+        seconds = std::min(seconds, deadline - Clock::nowSeconds());
+        if (seconds > 0)
+            Clock::sleepMs(std::max<qint64>(1, qint64(std::ceil(seconds * 1000.0))));
+    };
+    // Qt's own buffer goes to the driver as the driver makes room.
+    while (m_port->bytesToWrite() > 0 && !m_lost && Clock::nowSeconds() < deadline) {
+        m_port->flush();
+        if (m_port->bytesToWrite() > 0)
+            pause(64 * byteSeconds());
+    }
+    // The driver's queue, as far as it tells.
+    int queued = driverOutputQueue(m_port->handle());
+    while (queued > 0 && !m_lost && Clock::nowSeconds() < deadline) {
+        pause(queued * byteSeconds());
+        queued = driverOutputQueue(m_port->handle());
+    }
+    // The last bytes in the hardware. Where flow control may hold the line, only once the queue
+    // is known to be empty, so that the wait keeps its bound.
+    if (m_lost)
+        return;
+    if (queued == 0 || (queued < 0 && m_handshaking == 0))
+        drainDriver(m_port->handle());
+    // The line time of what was written: a pseudo-terminal's drain returns at once, and a driver
+    // that cannot tell its queue has still to send it.
+    pause(m_lineFreeAt - Clock::nowSeconds());
 }
 
 void SerialCommControl::pullPending() const
@@ -173,20 +256,12 @@ int SerialCommControl::outBufferCount() const
 {
     if (!m_port->isOpen())
         return 0;
-    return int(m_port->bytesToWrite());
+    return int(m_port->bytesToWrite()) + std::max(0, driverOutputQueue(m_port->handle()));
 }
 
 void SerialCommControl::drainOutput()
 {
-    if (!m_port->isOpen())
-        return;
-    m_port->flush();
-#ifdef Q_OS_UNIX
-    if (m_port->handle() >= 0)
-        ::tcdrain(m_port->handle());
-#else
-    m_port->waitForBytesWritten(2000);
-#endif
+    waitUntilSent();
 }
 
 void SerialCommControl::onReadyRead()

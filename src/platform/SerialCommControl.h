@@ -38,10 +38,14 @@ private:
     bool deviceGone(int error) const;
     void pullPending() const;
     void closePort();
+    // Blocks (sleeping) until what was written has left the line, for at most 10 s.
+    void waitUntilSent();
+    double byteSeconds() const;
 
     QSerialPort *m_port;
     QString m_device;
     LineWatch *m_lineWatch;
     mutable bool m_pulling = false;
     bool m_lost = false;
+    double m_lineFreeAt = 0;  // nominal seconds: when the last byte written is through the line
 };

@@ -564,11 +564,18 @@ void FakeRadio::attach(PtyPort *pty)
     m_pty = pty;
 }
 
+void FakeRadio::setStrictLine(bool on)
+{
+    if (m_pty)
+        m_pty->setLineTiming(on);
+}
+
 void FakeRadio::detach()
 {
     for (const QMetaObject::Connection &c : std::as_const(m_links))
         disconnect(c);
     m_links.clear();
-    setPacedReading(false);
+    if (m_pty)
+        m_pty->setLineTiming(false);
     m_pty = nullptr;
 }

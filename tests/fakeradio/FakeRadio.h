@@ -1,6 +1,8 @@
 // The simulated Wavecrest SS radio: its command line, whatever carries the bytes. receive() takes
 // what the program sent; transmit() carries the radio's echo, replies and prompts. attach() puts it
-// on an in-memory serial control or on a pseudo-terminal.
+// on an in-memory serial control or on a pseudo-terminal; there setStrictLine(true) makes it hear
+// the program's bytes at the line speed the program set and lose those still on the line when the
+// program changes the line's settings or closes the port, as a real UART does.
 #pragma once
 
 #include <QByteArray>
@@ -154,9 +156,11 @@ public:
     void attach(MockCommControl *port);
     void attach(PtyPort *pty);
     void detach();
+    // On a pseudo-terminal: the line keeps its time (PtyPort::setLineTiming). Off by default.
+    void setStrictLine(bool on);
 
-    // Reads from the pseudo-terminal no faster than a 115200 baud 8N1 line delivers, so the
-    // program's output backs up as it would on a real line.
+    // Reads from the pseudo-terminal no faster than the line delivers, so the program's output
+    // backs up as it would on a real line: the strict line.
     void setPacedReading(bool on);
     const LoaderLog &loaderLog() const;
 

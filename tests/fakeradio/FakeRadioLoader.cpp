@@ -1,15 +1,11 @@
 // The simulated radio's firmware side: the application's "PROGRAM" confirmation, the loader's
-// commands, the S-record image it takes after "PROGRAM", and reading at the pace of a 115200 baud
-// line.
+// commands and the S-record image it takes after "PROGRAM".
 #include "fakeradio/FakeRadio.h"
 #include "platform/Clock.h"
 #include "support/PtyPort.h"
 
-#include <QPointer>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <cmath>
-#include <unistd.h>
+#include <cctype>
 
 namespace {
 
@@ -45,66 +41,6 @@ bool endRecord(const QByteArray &line)
     return line.size() >= 2 && (line[1] == '7' || line[1] == '8' || line[1] == '9');
 }
 
-// Takes bytes off the pseudo-terminal's master no faster than a 115200 baud 8N1 line carries
-// them: the bytes the program wrote wait in the terminal's buffer meanwhile.
-class LinePacer : public QObject
-{
-public:
-    static constexpr double BytesPerSecond = 115200.0 / 10.0;
-    static constexpr int Chunk = 64;
-
-    LinePacer(qintptr fd, std::function<void(const QByteArray &)> deliver, QObject *parent)
-        : QObject(parent), m_fd(int(fd)), m_deliver(std::move(deliver)), m_notifier(fd, QSocketNotifier::Read, this)
-    {
-        m_timer.setSingleShot(true);
-        m_timer.setTimerType(Qt::PreciseTimer);
-        connect(&m_notifier, &QSocketNotifier::activated, this, &LinePacer::dataWaiting);
-        connect(&m_timer, &QTimer::timeout, this, &LinePacer::take);
-    }
-
-private:
-    void dataWaiting()
-    {
-        m_notifier.setEnabled(false);
-        // An idle line starts carrying the new bytes now; a busy one goes on where it was.
-        m_lineFreeAt = std::max(m_lineFreeAt, Clock::nowSeconds());
-        schedule();
-    }
-
-    void schedule()
-    {
-        const double due = m_lineFreeAt + Chunk / BytesPerSecond - Clock::nowSeconds();
-        m_timer.start(Clock::realMs(std::max<qint64>(1, qint64(std::ceil(due * 1000)))));
-    }
-
-    void take()
-    {
-        const qint64 allowed = qint64((Clock::nowSeconds() - m_lineFreeAt) * BytesPerSecond);
-        if (allowed < 1) {
-            schedule();
-            return;
-        }
-        const int wanted = int(std::min<qint64>(allowed, 65536));
-        QByteArray buf(wanted, Qt::Uninitialized);
-        const ssize_t n = ::read(m_fd, buf.data(), size_t(wanted));
-        if (n > 0) {
-            m_lineFreeAt += double(n) / BytesPerSecond;
-            buf.truncate(int(n));
-            m_deliver(buf);
-        }
-        if (n < wanted)
-            m_notifier.setEnabled(true);   // ran dry: wait for the program's next bytes
-        else
-            schedule();
-    }
-
-    int m_fd;
-    std::function<void(const QByteArray &)> m_deliver;
-    QSocketNotifier m_notifier;
-    QTimer m_timer;
-    double m_lineFreeAt = 0;
-};
-
 } // namespace
 
 struct FakeRadio::Firmware
@@ -117,7 +53,6 @@ struct FakeRadio::Firmware
     int lineNo = 0;
     double finishingUntil = -1;    // nominal seconds; the one lost byte is still to come
     LoaderLog log;
-    QPointer<LinePacer> pacer;
 };
 
 void FakeRadio::registerFirmwareCommands()
@@ -260,18 +195,5 @@ bool FakeRadio::loaderDropsByte(char c)
 
 void FakeRadio::setPacedReading(bool on)
 {
-    if (!m_firmware)
-        return;
-    Firmware &f = *m_firmware;
-    QSocketNotifier *ptyReader = m_pty ? m_pty->findChild<QSocketNotifier *>() : nullptr;
-    if (!on || !ptyReader) {
-        delete f.pacer;
-        if (ptyReader)
-            ptyReader->setEnabled(true);
-        return;
-    }
-    if (f.pacer)
-        return;
-    ptyReader->setEnabled(false);
-    f.pacer = new LinePacer(ptyReader->socket(), [this](const QByteArray &b) { receive(b); }, this);
+    setStrictLine(on);
 }

@@ -335,6 +335,61 @@ private slots:
         QCOMPARE(realTexts, QStringList());
     }
 
+    // The far end reads at the line's speed: what is still on the line when the port changes speed
+    // or closes would be garbled, so both wait until the output has left.
+    void outputLeavesBeforeTheLineChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("closing right after a command") << "close";
+        QTest::newRow("changing speed right after a command") << "speed";
+        QTest::newRow("reopening right after a command") << "reopen";
+    }
+
+    void outputLeavesBeforeTheLineChanges()
+    {
+        QFETCH(QString, change);
+        m_radio->setStrictLine(true);
+        SerialCommControl comm;
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        comm.setPortOpen(true);
+        comm.output(QByteArray("PASS NONE\r"));
+        if (change == "close") {
+            comm.setPortOpen(false);
+        } else if (change == "speed") {
+            comm.setSettings(QStringLiteral("115200,N,8,1"));
+        } else {
+            comm.setPortOpen(false);
+            comm.setPortOpen(true);
+        }
+        Clock::waitFor([&] { return !m_radio->lines().isEmpty() || !m_pty->lostBytes().isEmpty(); }, 500);
+        Clock::pumpFor(50);
+        QCOMPARE(m_pty->lostBytes(), QByteArray());
+        QCOMPARE(m_radio->lines(), QStringList{QStringLiteral("PASS NONE")});
+    }
+
+    void aStuckLineHoldsTheCloseAtMostTenSecondsAsleep()
+    {
+        Clock::setScale(0.01);
+        SerialCommControl comm;
+        comm.setSettings(QStringLiteral("19200,N,8,1"));
+        comm.setPortOpen(true);
+        // Nobody takes the bytes: the terminal's buffer fills and the rest waits in the control.
+        m_radio->detach();
+        m_pty->findChild<QSocketNotifier *>()->setEnabled(false);
+        for (int block = 0; block < 64; ++block)
+            comm.output(QByteArray(512, 'S'));
+        QVERIFY(comm.outBufferCount() > 0);
+
+        const double cpu0 = processCpuSeconds();
+        const double start = Clock::nowSeconds();
+        comm.setPortOpen(false);
+        const double waited = Clock::nowSeconds() - start;
+        const double cpu = processCpuSeconds() - cpu0;
+        QVERIFY(!comm.portOpen());
+        QVERIFY2(waited >= 9.9 && waited < 11.0, qPrintable(QString::number(waited)));
+        QVERIFY2(cpu < 0.2 * waited * Clock::scale(), qPrintable(QStringLiteral("CPU %1 s").arg(cpu)));
+    }
+
     void waitOnASilentPortSleeps()
     {
         SerialCommControl comm;

@@ -194,6 +194,25 @@ private slots:
         QVERIFY(radio.commands().isEmpty());   // no handshake, no "OPEN" on the way back
     }
 
+    // The radio reads at the line's speed: "eeco" must have left the line before the main
+    // window's port closes for the handover.
+    void eecoLeavesBeforeThePortIsHandedOver()
+    {
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        rig.radio().setStrictLine(true);
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        QCOMPARE(radio.commands().mid(0, 3), (QStringList{"deco", "ADDR 1000", "eeco"}));
+        QByteArray lost;
+        radio.run([&] { lost = rig.pty().lostBytes(); });
+        QCOMPARE(lost, QByteArray());
+        r->CloseButton_Click();
+        Clock::pumpFor(100);
+    }
+
     void readOutAsksTheGroupsItsRevisionAllows_data()
     {
         QTest::addColumn<QString>("version");

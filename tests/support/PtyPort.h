@@ -2,11 +2,16 @@
 // what it writes arrives here through received(), and write() sends bytes to it.
 // The host keeps a slave descriptor of its own so the master never sees a hang-up before the
 // program opens the device. Linux and other POSIX systems only.
+// setLineTiming(true) makes the far end a strict UART: it takes the program's bytes no faster than
+// the line speed the program set, and a byte still on the line (or queued behind it) when the
+// program changes the line's settings or closes the port is lost; lostBytes() shows them.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <atomic>
+#include <memory>
 
 class QSocketNotifier;
 
@@ -30,10 +35,19 @@ public:
     // The line speed the program set on its end (0 when unknown).
     int baudRate() const;
 
+    void setLineTiming(bool on);
+    bool lineTiming() const { return m_lineReader != nullptr; }
+    // What the program sent that never arrived because the line changed under it.
+    QByteArray lostBytes() const;
+    // Everything the program wrote has come out of received() (or was lost).
+    bool lineQuiet() const;
+
 signals:
     void received(const QByteArray &bytes);
 
 private:
+    class LineReader;
+
     void onReadable();
 
     int m_master = -1;
@@ -41,4 +55,7 @@ private:
     QString m_slavePath;
     QString m_link;
     QSocketNotifier *m_notifier = nullptr;
+    std::unique_ptr<LineReader> m_lineReader;
+    std::atomic<int> m_posted{0};  // line-timed bytes on their way to received()
+    QByteArray m_lost;
 };

@@ -2,6 +2,7 @@
 
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
+#include "platform/Clock.h"
 
 RadioRig::RadioRig(double clockScale, const FakeRadio::Config &config)
     : m_env(std::make_unique<TestEnv>(clockScale)), m_pty(std::make_unique<PtyPort>()),
@@ -33,4 +34,10 @@ frmCorvista &RadioRig::openWindow()
     m_window->quitOnUnload = false;
     m_window->show();
     return *m_window;
+}
+
+void RadioRig::settle()
+{
+    Clock::waitFor([this] { return m_pty->lineQuiet(); }, 2000);
+    Clock::doEvents();
 }

@@ -32,6 +32,9 @@ public:
 
     // Creates the main window (shown offscreen) and runs its load.
     frmCorvista &openWindow();
+    // Handles events until the radio has heard everything the program wrote: the line takes its
+    // time, so the last bytes of an exchange can still be on their way when the program moves on.
+    void settle();
 
 private:
     std::unique_ptr<TestEnv> m_env;
