@@ -108,6 +108,9 @@ void frmCorvista::mnuOpen_Click()
         } else {
             s.RefreshRequested = true;
         }
+        // Whoever started the sequence (Connect, the menu item, a reconnect), a connected radio
+        // offers its actions again; a disconnect or a lost radio turned them off.
+        EnableRadioActions();
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen) {
             s.ConnectAborted = true;

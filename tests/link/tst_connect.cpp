@@ -196,6 +196,10 @@ private slots:
         QVERIFY(w.mnuOpen->isChecked());
         QVERIFY(!shared().ConnectAborted);
         QVERIFY(w.txtTerm->text().startsWith(QStringLiteral("Connected")));
+        // The radio's actions are open again, as after Connect.
+        QVERIFY(w.cmdSaveToFile->isEnabled());
+        QVERIFY(w.cmdMaster->isEnabled());
+        QVERIFY(w.cmdProgramFromFile->isEnabled());
         // The next ticks of the main timer read the radio's settings.
         QVERIFY(Clock::waitFor([&] { return indexOfLine(rig.radio().lines(), QStringLiteral("mode")) >= 0; }, 5000));
         QVERIFY(rig.dialogs().messages().isEmpty());
