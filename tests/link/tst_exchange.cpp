@@ -150,7 +150,8 @@ private slots:
         }
         const double waited = Clock::nowSeconds() - t0;
         QCOMPARE(sent, 1);
-        QVERIFY2(waited >= 2.0 && waited < 2.6, qPrintable(QString::number(waited)));
+        // One deadline of two seconds, not one per query (the clock runs fast here, so allow for a busy machine).
+        QVERIFY2(waited >= 2.0 && waited < 4.0, qPrintable(QString::number(waited)));
         QVERIFY(shared().PortTimedOut);
         QVERIFY(!shared().IgnoreCommEvents);
         QCOMPARE(env.dialogs().messages().size(), 1);
