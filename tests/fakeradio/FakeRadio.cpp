@@ -562,10 +562,12 @@ void FakeRadio::attach(PtyPort *pty)
     m_links << connect(pty, &PtyPort::received, this, &FakeRadio::receive);
     m_links << connect(this, &FakeRadio::transmit, pty, &PtyPort::write);
     m_pty = pty;
+    m_pty->setLineTiming(m_strictLine);
 }
 
 void FakeRadio::setStrictLine(bool on)
 {
+    m_strictLine = on;
     if (m_pty)
         m_pty->setLineTiming(on);
 }

@@ -1,8 +1,9 @@
 // The simulated Wavecrest SS radio: its command line, whatever carries the bytes. receive() takes
 // what the program sent; transmit() carries the radio's echo, replies and prompts. attach() puts it
-// on an in-memory serial control or on a pseudo-terminal; there setStrictLine(true) makes it hear
-// the program's bytes at the line speed the program set and lose those still on the line when the
-// program changes the line's settings or closes the port, as a real UART does.
+// on an in-memory serial control or on a pseudo-terminal. On a pseudo-terminal it is strict, as a
+// real UART is: it hears the program's bytes at the line speed the program set and loses those
+// still on the line when the program changes the line's settings or closes the port. So a test
+// that looks at what the radio heard waits for the line first (RadioRig::settle()).
 #pragma once
 
 #include <QByteArray>
@@ -156,7 +157,8 @@ public:
     void attach(MockCommControl *port);
     void attach(PtyPort *pty);
     void detach();
-    // On a pseudo-terminal: the line keeps its time (PtyPort::setLineTiming). Off by default.
+    // On a pseudo-terminal: the line keeps its time (PtyPort::setLineTiming). On by default; a
+    // test that turns it off says why it needs instant delivery.
     void setStrictLine(bool on);
 
     // Reads from the pseudo-terminal no faster than the line delivers, so the program's output
@@ -179,6 +181,7 @@ private:
     Config m_config;
     bool m_echo = true;
     bool m_lineOpen = false;
+    bool m_strictLine = true;
     int m_bursts = 0;
     QByteArray m_partial;
     QStringList m_lines;

@@ -61,6 +61,7 @@ frmCorvista &connectTo(RadioRig &rig, const QString &current = QStringLiteral("3
     shared().RefreshRequested = false;
     shared().CurrentFirmwareVersion = current;
     rig.dialogs().clear();
+    rig.settle();
     rig.radio().clearLog();
     return w;
 }

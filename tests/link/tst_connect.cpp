@@ -43,6 +43,7 @@ private slots:
         RIG(rig, 0.02, config);
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
+        QVERIFY(rig.settle());
 
         QVERIFY(w.MSComm1->portOpen());
         QVERIFY(!shared().ConnectAborted);
@@ -69,6 +70,8 @@ private slots:
         RIG(rig, 0.02, config);
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
+        // The connect is done at the first prompt; the rest of what it sent is still on the line.
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         const int quit = indexOfLine(lines, QStringLiteral("QUIT"));
         const int open = indexOfLine(lines, QStringLiteral("OPEN"));
@@ -141,9 +144,11 @@ private slots:
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
         QVERIFY(w.MSComm1->portOpen());
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         shared().RefreshRequested = false;
         w.mnuOpen_Click();
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         QCOMPARE(lines.value(0), QStringLiteral("CLOS"));
         QVERIFY(indexOfLine(lines, QStringLiteral("OPEN")) > 0);
@@ -184,12 +189,18 @@ private slots:
         }
         QVERIFY(shared().ConnectAborted);
         QVERIFY(!w.MSComm1->portOpen());
+        // The radio is on one line or the other; what is sent has reached it once both are quiet.
+        const auto settled = [&] {
+            return rig.settle() && Clock::waitFor([&] { return replugged.lineQuiet(); }, 400000);
+        };
         Clock::pumpFor(200);
+        QVERIFY(settled());
         rig.radio().clearLog();
         rig.dialogs().clear();
         const int bursts = rig.radio().burstsHeard();
 
         w.mnuOpen->trigger();
+        QVERIFY(settled());
         QVERIFY(w.MSComm1->portOpen());
         QVERIFY(rig.radio().burstsHeard() > bursts);
         QVERIFY(indexOfLine(rig.radio().lines(), QStringLiteral("OPEN")) >= 0);
@@ -278,10 +289,7 @@ private slots:
         w.ConnectRadio();
         Clock::pumpFor(100);
         // The adapter is pulled while the read-out waits for the "mode" answer.
-        QObject::connect(&rig.pty(), &PtyPort::received, &w, [&](const QByteArray &b) {
-            if (b.contains("mode"))
-                QTimer::singleShot(0, &w, [&] { rig.pty().close(); });
-        });
+        onHeard(&rig.pty(), &w, "mode", [&] { QTimer::singleShot(0, &w, [&] { rig.pty().close(); }); });
         rig.dialogs().clear();
         shared().RefreshRequested = true;
         w.Timer1_Timer();

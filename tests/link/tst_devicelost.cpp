@@ -88,8 +88,8 @@ private slots:
         frmCorvista &w = connectQuietly(rig);
         rig.dialogs().setModal(1000);
         qsizetype atLoss = -1;
-        QObject::connect(&rig.pty(), &PtyPort::received, &w, [&](const QByteArray &bytes) {
-            if (atLoss >= 0 || !bytes.contains(heard))
+        onHeard(&rig.pty(), &w, heard, [&] {
+            if (atLoss >= 0)
                 return;
             atLoss = rig.dialogs().messages().size();
             UnpluggablePort::unplug();

@@ -120,9 +120,13 @@ bool logoutEnabled(frmCorvista &w)
     return w.toolButtons["Logout"]->isEnabled();
 }
 
-frmSetPass *openSetPass(frmCorvista &w)
+// Opens the password window as a person does: by the time they have typed a password, the radio
+// has heard the window's echo-off and its answer is in.
+frmSetPass *openSetPass(RadioRig &rig, frmCorvista &w)
 {
     w.mnuSetPass_Click();
+    rig.settle();
+    Clock::pumpFor(200);
     return openWindow<frmSetPass>();
 }
 
@@ -468,7 +472,7 @@ private slots:
         RIG(rig, 0.02, radioLoggedIn(true));
         frmCorvista &w = connectForLogin(rig);
         shared().PassEnabledPref = passEnabled;
-        frmSetPass *window = openSetPass(w);
+        frmSetPass *window = openSetPass(rig, w);
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QStringLiteral("Radio Password Setup"));
         QCOMPARE(window->PassRadio[0]->isChecked(), passEnabled);
@@ -536,7 +540,7 @@ private slots:
         w.showLoggedIn(false);
         w.txtTerm->setText(QString());
         shared().PassEnabledPref = false;
-        frmSetPass *window = openSetPass(w);
+        frmSetPass *window = openSetPass(rig, w);
         window->PassRadio[0]->click();
         window->Pass1->setText(pass1);
         window->Pass2->setText(pass2);
@@ -584,7 +588,7 @@ private slots:
         SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
                     QStringLiteral("True"));
         shared().PassEnabledPref = true;
-        frmSetPass *window = openSetPass(w);
+        frmSetPass *window = openSetPass(rig, w);
         window->PassRadio[1]->click();
 
         window->OKButton->click();
@@ -619,7 +623,7 @@ private slots:
     {
         RIG(rig, 0.02, radioLoggedIn(true));
         frmCorvista &w = connectForLogin(rig);
-        frmSetPass *window = openSetPass(w);
+        frmSetPass *window = openSetPass(rig, w);
         w.DisconnectRadio();
         rig.dialogs().clear();
         window->PassRadio[0]->click();
@@ -656,7 +660,7 @@ private slots:
         });
         w.mnuEncryptCode_Click();
         shared().PassEnabledPref = true;
-        frmSetPass *window = openSetPass(w);
+        frmSetPass *window = openSetPass(rig, w);
         window->Pass1->setText(QStringLiteral("ab"));
         QVERIFY(window->grab().save(folder + QStringLiteral("/frmSetPass.png")));
         window->CancelButton->click();

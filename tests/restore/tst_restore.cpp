@@ -639,8 +639,8 @@ private slots:
         frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
         rig.dialogs().setModal(1500);
         bool closed = false;
-        QObject::connect(&rig.pty(), &PtyPort::received, &w, [&](const QByteArray &bytes) {
-            if (closed || !bytes.contains(heard))
+        onHeard(&rig.pty(), &w, heard, [&] {
+            if (closed)
                 return;
             if (frmRestore *open = frmRestore::openWindow()) {
                 closed = true;
@@ -679,10 +679,7 @@ private slots:
         QVERIFY(r);
         Clock::startTimer(*w.Timer1, 1000);
         rig.dialogs().setModal(1500);
-        QObject::connect(&rig.pty(), &PtyPort::received, &rig.pty(), [&heard](const QByteArray &bytes) {
-            if (bytes.contains(heard))
-                UnpluggablePort::unplug();
-        }, Qt::DirectConnection);
+        onHeard(&rig.pty(), &rig.pty(), heard, [] { UnpluggablePort::unplug(); }, Qt::DirectConnection);
 
         if (during == u"readout") {
             r->RequestReread();

@@ -261,14 +261,8 @@ private slots:
         Clock::pumpFor(100);
         // The radio goes quiet just for the "own" query: the box keeps a stale text.
         w.Pages.box("OwnerName")->setText(QStringLiteral("ANOTHER RADIO"));
-        auto conn = QObject::connect(&rig.pty(), &PtyPort::received, &rig.pty(), [&](const QByteArray &b) {
-            if (b.contains("owm"))
-                rig.radio().config().silentBursts = 0;
-        });
-        QObject::connect(&rig.pty(), &PtyPort::received, &rig.pty(), [&](const QByteArray &b) {
-            if (b.contains("srev"))
-                rig.radio().config().silentBursts = -1;
-        });
+        auto conn = onHeard(&rig.pty(), &rig.pty(), "owm", [&] { rig.radio().config().silentBursts = 0; });
+        onHeard(&rig.pty(), &rig.pty(), "srev", [&] { rig.radio().config().silentBursts = -1; });
         const QStringList lines = readOut(rig);
         QObject::disconnect(conn);
         QVERIFY(!lines.contains(QStringLiteral("own ANOTHER RADIO")));

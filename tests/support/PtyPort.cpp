@@ -445,3 +445,22 @@ int PtyPort::baudRate() const
         return 0;
     return speedOf(tio);
 }
+
+QMetaObject::Connection onHeard(PtyPort *pty, const QObject *context, const QByteArray &text,
+                                std::function<void()> f, Qt::ConnectionType type)
+{
+    auto tail = std::make_shared<QByteArray>();
+    return QObject::connect(
+        pty, &PtyPort::received, context,
+        [tail, text, f = std::move(f)](const QByteArray &bytes) {
+            *tail += bytes;
+            const qsizetype at = tail->lastIndexOf(text);
+            if (at >= 0)
+                tail->remove(0, at + text.size());
+            else if (tail->size() >= text.size())
+                tail->remove(0, tail->size() - text.size() + 1);
+            if (at >= 0)
+                f();
+        },
+        type);
+}

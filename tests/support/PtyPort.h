@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -59,3 +60,8 @@ private:
     std::atomic<int> m_posted{0};  // line-timed bytes on their way to received()
     QByteArray m_lost;
 };
+
+// Runs f (in context's thread, as a connection of the given type) each time the program's bytes
+// complete text: the line hands them on a few at a time, so a word can come in pieces.
+QMetaObject::Connection onHeard(PtyPort *pty, const QObject *context, const QByteArray &text,
+                                std::function<void()> f, Qt::ConnectionType type = Qt::AutoConnection);

@@ -19,8 +19,10 @@ frmCorvista &connectQuietly(RadioRig &rig)
     frmCorvista &w = rig.openWindow();
     w.ConnectRadio();
     w.Timer1->stop();
-    // The connect's last prompts arrive before the log is emptied.
+    // The connect's last prompts arrive, and the radio hears all that was sent, before the log
+    // is emptied.
     Clock::pumpFor(200);
+    rig.settle();
     shared().RefreshRequested = false;
     rig.radio().clearLog();
     rig.dialogs().clear();

@@ -4,6 +4,8 @@
 #include "common/SharedState.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
+
 RadioRig::RadioRig(double clockScale, const FakeRadio::Config &config)
     : m_env(std::make_unique<TestEnv>(clockScale)), m_pty(std::make_unique<PtyPort>()),
       m_radio(std::make_unique<FakeRadio>(config))
@@ -36,8 +38,10 @@ frmCorvista &RadioRig::openWindow()
     return *m_window;
 }
 
-void RadioRig::settle()
+bool RadioRig::settle()
 {
-    Clock::waitFor([this] { return m_pty->lineQuiet(); }, 2000);
+    const qint64 limitMs = std::max<qint64>(2000, qint64(2000 / std::max(Clock::scale(), 1e-6)));
+    const bool quiet = Clock::waitFor([this] { return m_pty->lineQuiet(); }, limitMs);
     Clock::doEvents();
+    return quiet;
 }

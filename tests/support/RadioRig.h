@@ -34,7 +34,9 @@ public:
     frmCorvista &openWindow();
     // Handles events until the radio has heard everything the program wrote: the line takes its
     // time, so the last bytes of an exchange can still be on their way when the program moves on.
-    void settle();
+    // False when the line was still busy after two seconds (real time: the line's thread can be
+    // held up however fast the test's clock runs).
+    bool settle();
 
 private:
     std::unique_ptr<TestEnv> m_env;
