@@ -323,6 +323,7 @@ private slots:
         QTest::keyClick(w.txtTerm, Qt::Key_Return);
         QVERIFY(Clock::waitFor([&] { return w.txtTerm->text().endsWith(QLatin1Char('>')); }, 2000));
         QCOMPARE(w.txtTerm->text(), QStringLiteral("unit\r\nUNIT 12345\r\n>"));
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().contains(QStringLiteral("unit")));
     }
 };

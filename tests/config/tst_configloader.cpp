@@ -153,6 +153,7 @@ private slots:
         const qint64 t0 = Clock::nowMs();
         w.SendConfigurationLines(false);
         const qint64 took = Clock::nowMs() - t0;
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().received(), QByteArray("ADDR 1001\rXADDR 3\r"));
         QCOMPARE(rig.radio().config().addr, QStringLiteral("1001"));
         QCOMPARE(rig.radio().config().xaddr, QStringLiteral("3"));
@@ -351,6 +352,7 @@ private slots:
         frmCorvista &w = connectQuietly(rig);
         writeLines(rig.env().path("NewRadio.txt"), Baseline);
         w.cmdProgramFromFile_Click();
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(!shared().RefreshRequested);
     }
@@ -395,12 +397,14 @@ private slots:
 
         rig.radio().config() = writableRadio();
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         QByteArray answers;
         connect(&rig.radio(), &FakeRadio::transmit, this, [&answers](const QByteArray &b) { answers += b; });
         rig.dialogs().answerOpen(rig.env().path("saved.txt"));
         w.RestoreConfiguration();
 
+        QVERIFY(rig.settle());
         QVERIFY(!rig.radio().lines().isEmpty());
         for (const char *refusal : {"UNRECOGNISED", "INVALID", "DENIED"})
             QVERIFY2(!answers.contains(refusal), answers.constData());

@@ -224,6 +224,7 @@ private slots:
         w.cmdSaveToPreset_Click();
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{"Preset Save Cancelled"});
         QVERIFY(!QFile::exists(rig.env().path("Presets/Preset1.txt")));
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(w.frQuick->isEnabled());
         QVERIFY(shared().RefreshRequested);
@@ -241,9 +242,11 @@ private slots:
         QCOMPARE(stateOf(w.cmdPre[3]), (ButtonState{"Four", "Site four", "", "9"}));
         QVERIFY(!w.cmdSaveToPreset->isEnabled());
         rig.dialogs().clear();
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         w.cmdSaveToPreset_Click();
         QVERIFY(rig.dialogs().shown.isEmpty());
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
     }
 
@@ -385,6 +388,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("Program connected radio using preset: Pump station    ?"));
         QCOMPARE(shown[0].title, QStringLiteral("Program from Preset"));
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), sent);
         QVERIFY(!shared().IgnoreCommEvents);
         QVERIFY(w.frQuick->isEnabled());
@@ -415,6 +419,7 @@ private slots:
         QCOMPARE(shared().PresetMenuIndex, 1);
         QCOMPARE(rig.dialogs().messageTexts(),
                  QStringList{"Delete Preset ?\r\n\r\nPreset Caption: Tower\r\n\r\nDescription: Tower site master"});
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
     }
 

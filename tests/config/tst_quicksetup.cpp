@@ -62,6 +62,7 @@ QStringList heard(RadioRig &rig, qsizetype expected)
     };
     Clock::waitFor([&] { return commands().size() >= expected; }, 25000);
     Clock::pumpFor(300);
+    rig.settle();
     return commands();
 }
 
@@ -232,6 +233,7 @@ private slots:
         rig.dialogs().answerMsgBox(Msg::Yes);
         runSetup(w, Role::Remote);
         Clock::pumpFor(300);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), QStringList{});
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
         QVERIFY(w.frQuick->isEnabled());

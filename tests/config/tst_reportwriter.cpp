@@ -130,6 +130,7 @@ frmCorvista &connectAndRead(RadioRig &rig)
     w.Timer1_Timer();
     // The read-out's last commands reach the radio before its log starts afresh.
     Clock::pumpFor(200);
+    rig.settle();
     rig.radio().clearLog();
     rig.dialogs().clear();
     return w;
@@ -353,6 +354,7 @@ private slots:
         QVERIFY(w.frQuick->isEnabled());
         QCOMPARE(commandsThroughEeco(rig.radio()), commands);
         // The report's own line ends: two CR LF pairs first, "deco" with CR LF.
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().startsWith("\r\n\r\nser\r"));
         QVERIFY(rig.radio().received().contains("deco\r\nunit\r"));
         QVERIFY(rig.radio().echoOn());
@@ -495,6 +497,7 @@ private slots:
         QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("eeco")); }, 2000));
         // Between "ser" and the closing "eeco" only nudges: CR LF, heard as empty lines, at most one
         // per 100 ms of the 2000 ms time-out.
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         const int ser = int(lines.indexOf(QStringLiteral("ser")));
         const int eeco = int(lines.indexOf(QStringLiteral("eeco")));
@@ -502,6 +505,7 @@ private slots:
         const int nudges = eeco - ser - 1;
         QVERIFY2(nudges >= 5 && nudges <= 21, qPrintable(QString::number(nudges)));
         QVERIFY(lines.mid(ser + 1, nudges).join(QString()).isEmpty());
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().contains("ser\r\r\n\r\n"));
         QVERIFY2(cpu < 0.6 * real, qPrintable(QStringLiteral("cpu %1 s of %2 s").arg(cpu).arg(real)));
         QVERIFY(!QFile::exists(rig.env().path(QStringLiteral("radio.txt"))));
@@ -524,6 +528,7 @@ private slots:
         w.cmdSaveToFile->click();
 
         QCOMPARE(readFile(path), golden(QStringLiteral("master320.txt")));
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         const qsizetype ser = lines.indexOf(QStringLiteral("ser"));
         QVERIFY(ser >= 0);
@@ -643,6 +648,7 @@ private slots:
         shared().RefreshRequested = false;
         Clock::pumpFor(300);
 
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
         QCOMPARE(w.txtTerm->text(), terminal);
         QVERIFY(!shared().IgnoreCommEvents);

@@ -471,6 +471,7 @@ private slots:
         frmCorvista &w = rig.openWindow();
         w.ButtonRSSI_Click();
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{"Please Toggle COMM Port open first."});
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
     }
 
@@ -484,6 +485,7 @@ private slots:
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
         w.Timer1->stop();   // no read-out mixes into the reports
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
 
         QStringList seen;
@@ -516,6 +518,7 @@ private slots:
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
         w.Timer1->stop();
+        QVERIFY(rig.settle());
 
         bool qualityShown = false;
         whenShown<frmZoneData>([&](frmZoneData &z) {
@@ -551,11 +554,14 @@ private slots:
         const int before = int(rig.radio().lines().size());
         w.ButtonZoneData_Click();
         QVERIFY(qualityShown);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().mid(before).contains(QStringLiteral("ZONE DATA")));
         // Nothing is sent on closing.
         Clock::pumpFor(300);
+        QVERIFY(rig.settle());
         const QStringList after = rig.radio().lines();
         Clock::pumpFor(500);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines().size(), after.size());
     }
 };

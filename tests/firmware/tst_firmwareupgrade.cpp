@@ -206,6 +206,7 @@ private slots:
         QCOMPARE(rig.dialogs().messages().first().icon, icon);
         if (!firstText.isEmpty())
             QCOMPARE(rig.dialogs().messages().first().text, firstText);
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         QCOMPARE(indexOf(lines, QStringLiteral("PROGRAM")) >= 0, reachesRadio);
         if (reachesRadio) {
@@ -254,6 +255,7 @@ private slots:
 
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{message});
         QCOMPARE(rig.dialogs().messages().first().title, QStringLiteral("Error"));
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
         QCOMPARE(rig.radio().config().stage, FakeRadio::Stage::Normal);
         QVERIFY(upgradeControlsEnabled(w));
@@ -309,6 +311,7 @@ private slots:
             QVERIFY(!enabledMeanwhile);
             QCOMPARE(rig.dialogs().messages().first().icon, int(Msg::Exclamation));
         }
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
         QVERIFY(upgradeControlsEnabled(w));
     }
@@ -324,6 +327,7 @@ private slots:
         w.mnuSendText_Click();
         Clock::pumpFor(300);
 
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         QCOMPARE(lines, QStringList{QStringLiteral("PROGRAM")});
         QVERIFY(rig.dialogs().messages().isEmpty());
@@ -360,6 +364,7 @@ private slots:
         // 1898 bytes in blocks of 512: the bar shows each block's start but the last.
         QCOMPARE(progress.under(QStringLiteral("Downloading Firmware to the radio...")), (QStringList{"26", "53"}));
 
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         const int confirm = indexOf(lines, QStringLiteral("PROGRAM"));
         const int erase = indexOf(lines, QStringLiteral("ERASE"));
@@ -412,6 +417,7 @@ private slots:
         w.mnuSendText_Click();
 
         QCOMPARE(titles(rig), QStringList{QStringLiteral("Programmed OK")});
+        QVERIFY(rig.settle());
         const QStringList lines = rig.radio().lines();
         // A bare CR and 20 CR pairs at 115200, then the loader's commands; nothing before them.
         QCOMPARE(lines.mid(0, 41), QStringList(41, QString()));
@@ -533,6 +539,7 @@ private slots:
         QVERIFY(rig.radio().loaderLog().image.size() < image.size());
         QVERIFY(rig.dialogs().messageTexts().contains(Failed));
         QVERIFY(!rig.dialogs().messageTexts().contains(Success));
+        QVERIFY(rig.settle());
         QVERIFY(indexOf(rig.radio().lines(), QStringLiteral("EXIT")) < 0);
         // The radio is left with its loader only, and the new connect says so.
         QVERIFY(rig.dialogs().messageTexts().last().startsWith(QStringLiteral("ERROR - This radio needs software!")));

@@ -203,6 +203,7 @@ private slots:
         QVERIFY(settled());
         QVERIFY(w.MSComm1->portOpen());
         QVERIFY(rig.radio().burstsHeard() > bursts);
+        QVERIFY(rig.settle());
         QVERIFY(indexOfLine(rig.radio().lines(), QStringLiteral("OPEN")) >= 0);
         QVERIFY(w.mnuOpen->isChecked());
         QVERIFY(!shared().ConnectAborted);
@@ -225,10 +226,12 @@ private slots:
         QVERIFY(rig.radio().commandLineOpen());
         shared().RefreshRequested = false;
         Clock::pumpFor(200);
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         w.ButtonRefresh_Click();
         QVERIFY(shared().RefreshRequested);
         Clock::pumpFor(200);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
     }
 
@@ -251,6 +254,7 @@ private slots:
         RIG(rig);
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         w.DisconnectRadio();
         QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("CLOS")); }, 1000));

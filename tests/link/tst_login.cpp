@@ -323,6 +323,7 @@ private slots:
         QVERIFY(stayedOpen);
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
         QCOMPARE(rig.dialogs().messages()[0].title, QStringLiteral("Error!"));
+        QVERIFY(rig.settle());
         for (const QString &line : rig.radio().lines())
             QVERIFY2(!line.startsWith(QLatin1String("pass")) && !line.startsWith(QLatin1String("code")),
                      qPrintable(line));
@@ -404,6 +405,7 @@ private slots:
         login.close();
         QVERIFY(!login.isVisible());
         Clock::pumpFor(50);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
     }
 

@@ -74,6 +74,7 @@ private slots:
         click(w, box);
 
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), QStringList{});
         QCOMPARE(rig.radio().config().pwr, QStringLiteral("30"));
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{ControlCharacterMessage()});
@@ -145,6 +146,7 @@ private slots:
         QCOMPARE(rig.dialogs().shown.size(), 1);
         QCOMPARE(rig.dialogs().shown[0].kind, QStringLiteral("input"));
         QCOMPARE(rig.dialogs().shown[0].defaultText, boxText);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), QStringList{sent});
         QVERIFY(shared().RefreshRequested);
         // The page shows the old value until the re-read.
@@ -172,6 +174,7 @@ private slots:
         click(w, QStringLiteral("RxTimeOut"));  // unscripted: Cancel
         QCOMPARE(rig.dialogs().shown.size(), 1);
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(!shared().RefreshRequested);
     }
@@ -236,6 +239,7 @@ private slots:
 
         QCOMPARE(rig.dialogs().shown.size(), asks ? 1 : 0);
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(!shared().RefreshRequested);
     }
@@ -271,6 +275,7 @@ private slots:
 
         QCOMPARE(rig.dialogs().shown.size(), questions);
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
         QVERIFY(!shared().RefreshRequested);
         QCOMPARE(w.Pages.box(box)->text(), boxText);
@@ -328,6 +333,7 @@ private slots:
         QCOMPARE(boxes[0].title, title);
         QCOMPARE(boxes[0].buttons, int(Msg::OKCancel));
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), linesOf(sent));
         QCOMPARE(shared().RefreshRequested, !sent.isEmpty());
     }
@@ -358,6 +364,7 @@ private slots:
         QCOMPARE(boxes[0].icon, int(Msg::Exclamation));
         QCOMPARE(boxes[0].title, QStringLiteral("Data Buffering Setting"));
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(!shared().RefreshRequested);
     }
@@ -388,6 +395,7 @@ private slots:
         QCOMPARE(boxes[0].buttons, int(Msg::YesNoCancel));
         QCOMPARE(boxes[0].title, QStringLiteral("Program Device Type"));
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), linesOf(sent));
         QCOMPARE(shared().RefreshRequested, !sent.isEmpty());
     }
@@ -419,6 +427,7 @@ private slots:
         click(w, QStringLiteral("AlarmInfo"));
         Clock::pumpFor(100);
 
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), sent);
         const QString term = w.txtTerm->text();
         for (int i = 1; i <= pages; ++i)
@@ -462,6 +471,7 @@ private slots:
         const double waited = Clock::nowSeconds() - start;
 
         QCOMPARE(w.Pages.box(QStringLiteral("ShowSync"))->text(), shown);
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), QStringList{"show sync"});
         QVERIFY(!shared().RefreshRequested);
         QVERIFY(rig.dialogs().shown.isEmpty());
@@ -529,6 +539,7 @@ private slots:
         click(w, box);
         Clock::pumpFor(100);
         QVERIFY(rig.dialogs().shown.isEmpty());
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(!shared().RefreshRequested);
     }

@@ -180,6 +180,7 @@ private slots:
 
         QCOMPARE(rig.dialogs().messages().size(), 1);
         QCOMPARE(rig.dialogs().messages()[0].title, u"Radio Mode"_s);
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
     }
 };

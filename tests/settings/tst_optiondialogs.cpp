@@ -58,6 +58,7 @@ void clickBox(frmCorvista &w, const QString &box)
 // Each line reached the radio with one CR and nothing else.
 void verifyWire(RadioRig &rig, const QStringList &sent)
 {
+    QVERIFY(rig.settle());
     QCOMPARE(rig.radio().lines(), sent);
     QCOMPARE(rig.radio().received(), sent.isEmpty() ? QByteArray() : (sent.join(QLatin1Char('\r')) + u'\r').toLatin1());
 }
@@ -495,6 +496,7 @@ private slots:
         // Closed while the editor is open: Program Settings sends nothing and still closes it.
         w.MSComm1->setPortOpen(true);
         Clock::pumpFor(100);
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         const auto watch = whenShown<frmXMAP>([&](frmXMAP &editor) {
             w.MSComm1->setPortOpen(false);

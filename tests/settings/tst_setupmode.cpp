@@ -31,6 +31,7 @@ frmSetup &enterSetupMode(RadioRig &rig, frmCorvista &w)
 {
     rig.dialogs().answerMsgBox(Msg::Yes);
     w.mnuSetupMode_Click();
+    rig.settle();
     rig.radio().clearLog();
     rig.dialogs().clear();
     return *w.m_frmSetup;
@@ -45,6 +46,7 @@ bool windowShown(frmCorvista &w)
 QStringList linesAfterPump(RadioRig &rig)
 {
     Clock::pumpFor(100);
+    rig.settle();
     return rig.radio().lines();
 }
 
@@ -65,6 +67,7 @@ private slots:
         QCOMPARE(boxes[0].title, QStringLiteral("User Help"));
         QCOMPARE(boxes[0].buttons, int(Msg::OKOnly));
         QCOMPARE(boxes[0].icon, int(Msg::NoIcon));
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
         QVERIFY(!windowShown(w));
     }
@@ -106,6 +109,7 @@ private slots:
         rig.dialogs().answerMsgBox(Msg::Yes);
         w.mnuSetupMode_Click();
 
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), QStringList{QStringLiteral("setup")});
         const auto boxes = rig.dialogs().messages();
         QCOMPARE(boxes.size(), 2);
@@ -127,6 +131,7 @@ private slots:
         rig.dialogs().answerMsgBox(Msg::Yes);
         w.mnuSetupMode_Click();
 
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(),
                  (QStringList{QStringLiteral("setup"), QStringLiteral("rx"), QStringLiteral("tx")}));
         QCOMPARE(rig.radio().config().stage, FakeRadio::Stage::Setup);
@@ -181,6 +186,7 @@ private slots:
         rig.radio().config().stage = stage;
         f.ReadRxFrequency();
         f.ReadTxFrequency();
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(), (QStringList{QStringLiteral("rx"), QStringLiteral("tx")}));
         QCOMPARE(f.RxFrequency->text(), rx);
         QCOMPARE(f.TxFrequency->text(), tx);
@@ -330,6 +336,7 @@ private slots:
         frmSetup &f = enterSetupMode(rig, w);
         f.Key->click();
         QVERIFY(linesAfterPump(rig).contains(QStringLiteral("KEY")));
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
 
         f.ExitButton->click();
@@ -358,6 +365,7 @@ private slots:
         // Entering again loads the window afresh and reads the frequencies once more.
         rig.dialogs().answerMsgBox(Msg::Yes);
         w.mnuSetupMode_Click();
+        QVERIFY(rig.settle());
         QCOMPARE(rig.radio().lines(),
                  (QStringList{QStringLiteral("setup"), QStringLiteral("rx"), QStringLiteral("tx")}));
         QVERIFY(windowShown(w));
@@ -373,6 +381,7 @@ private slots:
         f.Key->click();
         QVERIFY(linesAfterPump(rig).contains(QStringLiteral("KEY")));
         QVERIFY(rig.radio().config().keyed);
+        QVERIFY(rig.settle());
         rig.radio().clearLog();
         f.close();
         QCOMPARE(linesAfterPump(rig), QStringList{QStringLiteral("DKEY")});
@@ -395,6 +404,7 @@ private slots:
         QVERIFY(f.Key->isEnabled());
         f.ExitButton->click();
 
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().received().isEmpty());
         QCOMPARE(f.RxFrequency->text(), QStringLiteral("915.000"));
         QVERIFY(shared().RefreshRequested);
