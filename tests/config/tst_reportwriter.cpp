@@ -522,6 +522,7 @@ private slots:
         connect(&rig.radio(), &FakeRadio::transmit, &rig.pty(), [&pty = rig.pty()](const QByteArray &bytes) {
             QTimer::singleShot(Clock::realMs(300), &pty, [&pty, bytes] { pty.write(bytes); });
         });
+        rig.pty().setLineTiming(true);   // detaching the radio took the line's timing with it
         const QString path = rig.env().path(QStringLiteral("radio.txt"));
         rig.dialogs().answerSave(path);
 
