@@ -331,16 +331,7 @@ private slots:
             commands << QStringLiteral("CTS %1").arg(i);
         writeLines(rig.env().path("chosen.txt"), savedConfiguration().mid(0, 3) + commands);
         rig.dialogs().answerOpen(rig.env().path("chosen.txt"));
-        int ticks = 0;
-        QTimer counter;
-        counter.setTimerType(Qt::PreciseTimer);
-        connect(&counter, &QTimer::timeout, this, [&ticks] { ++ticks; });
-        counter.start(2);
-        {
-            ThreadedRadio threadedRadio(rig.radio(), rig.pty());
-            w.cmdProgramFromFile->click();
-            counter.stop();
-        }
+        const int ticks = ticksWhileThreaded(rig.radio(), rig.pty(), [&] { w.cmdProgramFromFile->click(); });
         QVERIFY2(ticks >= 30, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
         QCOMPARE(heard(rig.radio()), commands);
         QVERIFY(rig.dialogs().messages().isEmpty());

@@ -546,16 +546,7 @@ private slots:
         w.Timer1->stop();
         const QString path = rig.env().path(QStringLiteral("radio.txt"));
         rig.dialogs().answerSave(path);
-        int ticks = 0;
-        QTimer counter;
-        counter.setTimerType(Qt::PreciseTimer);
-        connect(&counter, &QTimer::timeout, this, [&ticks] { ++ticks; });
-        counter.start(2);
-        {
-            ThreadedRadio threadedRadio(rig.radio(), rig.pty());
-            w.cmdSaveToFile->click();
-            counter.stop();
-        }
+        const int ticks = ticksWhileThreaded(rig.radio(), rig.pty(), [&] { w.cmdSaveToFile->click(); });
         QVERIFY2(ticks >= 30, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
         QCOMPARE(readFile(path), golden(QStringLiteral("master320.txt")));
     }

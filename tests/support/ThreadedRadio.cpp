@@ -3,6 +3,8 @@
 #include "fakeradio/FakeRadio.h"
 #include "support/PtyPort.h"
 
+#include <QTimer>
+
 ThreadedRadio::ThreadedRadio(FakeRadio &radio, PtyPort &pty) : m_radio(radio), m_pty(pty)
 {
     m_thread.start();
@@ -23,4 +25,19 @@ ThreadedRadio::~ThreadedRadio()
         Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
+}
+
+int ticksWhileThreaded(FakeRadio &radio, PtyPort &pty, const std::function<void()> &action)
+{
+    int ticks = 0;
+    QTimer counter;
+    counter.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&counter, &QTimer::timeout, [&ticks] { ++ticks; });
+    counter.start(2);
+    {
+        ThreadedRadio threaded(radio, pty);
+        action();
+        counter.stop();
+    }
+    return ticks;
 }

@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <functional>
+
 class FakeRadio;
 class PtyPort;
 
@@ -23,3 +25,7 @@ private:
     PtyPort &m_pty;
     QThread m_thread;
 };
+
+// Runs action with the radio on its own thread and counts how often a 2 ms timer of the calling
+// thread fired meanwhile: a program that handles its window events while it waits lets it tick.
+int ticksWhileThreaded(FakeRadio &radio, PtyPort &pty, const std::function<void()> &action);
