@@ -594,8 +594,7 @@ void frmCorvista::ButtonRSSI_Click()
                QStringLiteral("User Help"));
         return;
     }
-    // The radio streams its reports until the window closes.
-    Exchange::LinkOwnership windowOwnsLink;
+    // The radio streams its reports until the window closes; the window holds the link meanwhile.
     frmRSSI window(*MSComm1, this);
     window.exec();
 }
@@ -607,7 +606,6 @@ void frmCorvista::ButtonZoneData_Click()
                QStringLiteral("User Help"));
         return;
     }
-    Exchange::LinkOwnership windowOwnsLink;
     frmZoneData window(*MSComm1, this);
     window.exec();
 }

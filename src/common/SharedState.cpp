@@ -1,4 +1,5 @@
 #include "common/SharedState.h"
+#include "platform/LinkGate.h"
 
 namespace {
 SharedState g_state;
@@ -12,4 +13,5 @@ SharedState &shared()
 void resetShared()
 {
     g_state = SharedState{};
+    LinkGate::reset();
 }

@@ -38,7 +38,6 @@ struct SharedState
     double KeepAliveDue = 0;          // seconds on the clock of waits
     qint16 KeepAliveCount = 0;
     bool KeepAliveOverdue = false;    // a keep-alive fell due while another operation held the link
-    int LinkOwners = 0;               // operations holding the link now (Exchange::LinkOwnership)
     bool AccessCheckPending = false;
     bool ConnectOnLaunchPending = false;
     bool ConnectAborted = false;

@@ -2,6 +2,7 @@
 
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
+#include "platform/LinkGate.h"
 #include "link/Exchange.h"
 #include "platform/Clock.h"
 #include "platform/CommControl.h"
@@ -145,10 +146,11 @@ void ZoneChart::paintEvent(QPaintEvent *)
 
 namespace Diagnostics {
 
-bool send(CommControl &port, const QString &command)
+bool send(CommControl &port, const Exchange::LinkOwnership &window, const QString &command)
 {
     try {
         qCDebug(lcDiagnostics) << "send" << command;
+        const LinkGate::OwnerCode windowsCode(window.ticket());
         Exchange::commandLine(port, command);
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen) {

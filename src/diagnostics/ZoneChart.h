@@ -2,6 +2,8 @@
 // command, and the few steps both zone windows take the same way (frame captions, switching updates).
 #pragma once
 
+#include "link/Exchange.h"
+
 #include <QColor>
 #include <QList>
 #include <QLoggingCategory>
@@ -72,9 +74,10 @@ private:
 };
 
 namespace Diagnostics {
-// Writes a command of the diagnostics windows (CR added). A lost port (8005, 8018) shows the
-// standard message and returns false; any other failure of the write is passed over.
-bool send(CommControl &port, const QString &command);
+// Writes a command of the diagnostics windows (CR added) as the code of the window that holds the
+// link. A lost port (8005, 8018) shows the standard message and returns false; any other failure
+// of the write is passed over.
+bool send(CommControl &port, const Exchange::LinkOwnership &window, const QString &command);
 } // namespace Diagnostics
 
 namespace ZoneWindow {

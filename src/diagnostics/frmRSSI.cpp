@@ -148,7 +148,7 @@ void frmRSSI::Form_Load()
     ProgressBar1->setValue(BarMin);
     shared().RxBuffer = QStringLiteral(" ");
     // The radio goes on reporting until it gets a CR.
-    Diagnostics::send(m_port, QStringLiteral("rssi"));
+    Diagnostics::send(m_port, m_ownsLink, QStringLiteral("rssi"));
 }
 
 void frmRSSI::Timer1_Timer()
@@ -173,7 +173,7 @@ void frmRSSI::Form_Unload()
 {
     Timer1->stop();
     // A bare CR ends the reports.
-    Diagnostics::send(m_port, QString());
+    Diagnostics::send(m_port, m_ownsLink, QString());
 }
 
 void frmRSSI::done(int result)

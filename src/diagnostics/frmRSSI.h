@@ -2,6 +2,8 @@
 // from -120 dBm to -50 dBm.
 #pragma once
 
+#include "link/Exchange.h"
+
 #include <QDialog>
 
 class CommControl;
@@ -37,5 +39,7 @@ private:
     void buildUi();
 
     CommControl &m_port;
+    // The window holds the link while it is open: nothing else writes into its exchanges.
+    Exchange::LinkOwnership m_ownsLink;
     bool m_unloaded = false;
 };

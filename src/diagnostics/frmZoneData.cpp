@@ -1,6 +1,7 @@
 #include "diagnostics/frmZoneData.h"
 
 #include "common/SharedState.h"
+#include "platform/LinkGate.h"
 #include "diagnostics/ZoneChart.h"
 #include "diagnostics/ZoneData.h"
 #include "diagnostics/frmZoneQuality.h"
@@ -121,7 +122,7 @@ void frmZoneData::Form_Load()
 
 void frmZoneData::sendCommand(const QString &command)
 {
-    if (!Diagnostics::send(m_port, command))
+    if (!Diagnostics::send(m_port, m_ownsLink, command))
         ZoneWindow::stopUpdates(*pollTimer, *resetTimer, *mnuToggleZoneUpdates);
 }
 
@@ -188,6 +189,7 @@ void frmZoneData::mnuShowZoneQuality_Click()
     pollTimer->stop();
     resetTimer->stop();
     {
+        const LinkGate::OwnerCode windowsCode(m_ownsLink.ticket());
         frmZoneQuality quality(m_port, this);
         quality.exec();
     }

@@ -2,6 +2,8 @@
 // draws them as bars on one scale that grows and shrinks by powers of ten.
 #pragma once
 
+#include "link/Exchange.h"
+
 #include <QDialog>
 #include <array>
 
@@ -68,6 +70,8 @@ private:
     void sendCommand(const QString &command);
 
     CommControl &m_port;
+    // The window holds the link while it is open: nothing else writes into its exchanges.
+    Exchange::LinkOwnership m_ownsLink;
     ZoneChart *m_chart[8] = {};
     int m_pollMs = 2000;   // nominal; the first tick makes it 50
 };

@@ -101,7 +101,7 @@ void frmZoneQuality::Form_Load()
 
 void frmZoneQuality::sendCommand(const QString &command)
 {
-    if (!Diagnostics::send(m_port, command))
+    if (!Diagnostics::send(m_port, m_ownsLink, command))
         ZoneWindow::stopUpdates(*pollTimer, *resetTimer, *mnuToggleZoneUpdates);
 }
 

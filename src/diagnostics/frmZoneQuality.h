@@ -3,6 +3,8 @@
 // average of the zones in use.
 #pragma once
 
+#include "link/Exchange.h"
+
 #include <QDialog>
 #include <array>
 
@@ -61,5 +63,7 @@ private:
     void startResetTimer(const QString &tag);
 
     CommControl &m_port;
+    // The window holds the link while it is open: nothing else writes into its exchanges.
+    Exchange::LinkOwnership m_ownsLink;
     std::array<bool, 8> m_skipped{};
 };

@@ -3,6 +3,7 @@
 #include "common/SharedState.h"
 #include "platform/Clock.h"
 #include "platform/CommControl.h"
+#include "platform/LinkGate.h"
 
 namespace Exchange {
 
@@ -98,19 +99,18 @@ bool writeAccessProbeDenied(CommControl &port, const QString &settingText, doubl
     return contains(shared().RxBuffer, Reply::Denied, CompareMode::IgnoreCase);
 }
 
-LinkOwnership::LinkOwnership()
+LinkOwnership::LinkOwnership() : m_ticket(LinkGate::acquire())
 {
-    ++shared().LinkOwners;
 }
 
 LinkOwnership::~LinkOwnership()
 {
-    --shared().LinkOwners;
+    LinkGate::release(m_ticket);
 }
 
 bool linkOwned()
 {
-    return shared().LinkOwners > 0;
+    return LinkGate::owned();
 }
 
 DirectReadScope::DirectReadScope()

@@ -78,9 +78,11 @@ void echoOn(CommControl &port);
 bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
                             const std::function<void()> &clearTerminal);
 
-// While one lives, an operation owns the link to the radio: the main timer writes nothing into
-// its exchanges, and the keep-alive or read-out it held back goes out at the first tick after the
-// last owner has gone. Owners nest (a preset save runs the report writer).
+// While one lives, an operation owns the link to the radio: nothing but its own code writes to
+// the port (platform/LinkGate.h), the main timer sends nothing into its exchanges, and the
+// keep-alive or read-out it held back goes out at the first tick after the last owner has gone.
+// Owners nest (a preset save runs the report writer). A user action started while another
+// operation holds the link is not granted it: the action must not go on.
 class LinkOwnership
 {
 public:
@@ -88,6 +90,11 @@ public:
     ~LinkOwnership();
     LinkOwnership(const LinkOwnership &) = delete;
     LinkOwnership &operator=(const LinkOwnership &) = delete;
+    bool granted() const { return m_ticket != 0; }
+    int ticket() const { return m_ticket; }
+
+private:
+    int m_ticket;
 };
 
 bool linkOwned();

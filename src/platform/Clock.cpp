@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "platform/LinkGate.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -71,6 +72,7 @@ void sleepMs(qint64 nominalMs)
 
 void doEvents()
 {
+    const LinkGate::PumpScope round;
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
@@ -90,8 +92,11 @@ bool waitFor(const std::function<bool()> &done, qint64 timeoutMs)
     QObject::connect(&wake, &QTimer::timeout, [] {});
     wake.start(realMs(timeoutMs));
     for (;;) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        {
+            const LinkGate::PumpScope round;
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        }
         if (done())
             return true;
         if (nowSeconds() >= deadline)
@@ -100,7 +105,10 @@ bool waitFor(const std::function<bool()> &done, qint64 timeoutMs)
             const double left = (deadline - nowSeconds()) * 1000.0;
             wake.start(realMs(qint64(std::ceil(left))));
         }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        {
+            const LinkGate::PumpScope round;
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
         if (done())
             return true;
         if (nowSeconds() >= deadline)

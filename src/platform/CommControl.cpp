@@ -1,7 +1,21 @@
 #include "platform/CommControl.h"
+#include "platform/LinkGate.h"
 #include "platform/SerialCommControl.h"
 
+#include <QLoggingCategory>
+
 #include <QStringList>
+
+Q_LOGGING_CATEGORY(lcWriteGate, "wavecrest.link", QtWarningMsg)
+
+void CommControl::output(const QByteArray &bytes)
+{
+    if (!LinkGate::writePermitted()) {
+        qCInfo(lcWriteGate) << "write refused while another operation holds the link:" << bytes.left(40);
+        throw CommError(CommErr::WriteRefused, QStringLiteral("The radio is busy with another operation"));
+    }
+    writeOut(bytes);
+}
 
 void CommControl::setCommPort(int port)
 {

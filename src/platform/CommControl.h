@@ -22,6 +22,9 @@ constexpr int InvalidPortNumber = 8002;
 constexpr int PortAlreadyOpen = 8005;   // also: the device is in use or missing
 constexpr int PortNotOpen = 8018;       // the operation needs an open port
 constexpr int InvalidSettings = 380;
+// Not the control's own: the write was refused because another operation holds the link to the
+// radio, or because the operation that wrote was ended (platform/LinkGate.h).
+constexpr int WriteRefused = 8090;
 } // namespace CommErr
 
 // Values of CommEvent.
@@ -75,8 +78,9 @@ public:
     // Closing first lets what was written leave the line (for at most 10 s).
     virtual void setPortOpen(bool open) = 0;
 
-    // Writes the text's bytes (Latin-1); raises 8018 when the port is closed.
-    virtual void output(const QByteArray &bytes) = 0;
+    // Writes the bytes; raises 8018 when the port is closed and 8090 when the link gate refuses
+    // the write (nothing is written then).
+    void output(const QByteArray &bytes);
     void output(const QString &text) { output(text.toLatin1()); }
 
     // Everything received so far, emptying the receive buffer; raises 8018 when closed.
@@ -105,6 +109,8 @@ signals:
     void onComm();
 
 protected:
+    // The write itself, once the gate has let it through.
+    virtual void writeOut(const QByteArray &bytes) = 0;
     void raiseEvent(int event)
     {
         m_commEvent = event;

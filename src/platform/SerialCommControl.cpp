@@ -173,7 +173,7 @@ void SerialCommControl::closePort()
     m_port->clearError();
 }
 
-void SerialCommControl::output(const QByteArray &bytes)
+void SerialCommControl::writeOut(const QByteArray &bytes)
 {
     if (!m_port->isOpen())
         throw CommError(CommErr::PortNotOpen, QStringLiteral("Operation valid only when the port is open"));

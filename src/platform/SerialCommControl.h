@@ -18,8 +18,6 @@ public:
 
     bool portOpen() const override;
     void setPortOpen(bool open) override;
-    void output(const QByteArray &bytes) override;
-    using CommControl::output;
     QByteArray input() override;
     int inBufferCount() const override;
     int outBufferCount() const override;
@@ -30,6 +28,7 @@ public:
     void setLineStatusSource(std::unique_ptr<LineStatusSource> source);
 
 protected:
+    void writeOut(const QByteArray &bytes) override;
     void applySettings() override;
 
 private:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/Exchange.h"
+#include "platform/LinkGate.h"
 #include "platform/CommControl.h"
 
 #include <QColor>
@@ -133,7 +134,12 @@ private:
     class Busy
     {
     public:
-        explicit Busy(frmRestore &window) : m_window(window) { ++m_window.m_busy; }
+        // The window's procedures are the link holder's own code, whichever event round runs them.
+        explicit Busy(frmRestore &window)
+            : m_window(window), m_code(window.m_linkOwnership ? window.m_linkOwnership->ticket() : 0)
+        {
+            ++m_window.m_busy;
+        }
         ~Busy()
         {
             if (--m_window.m_busy == 0)
@@ -144,6 +150,7 @@ private:
 
     private:
         frmRestore &m_window;
+        LinkGate::OwnerCode m_code;
     };
     void deleteIfUnloaded();
 

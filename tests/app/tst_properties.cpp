@@ -28,7 +28,7 @@ public:
             throw CommError(CommErr::PortAlreadyOpen, QStringLiteral("Port already open"));
         m_open = open;
     }
-    void output(const QByteArray &bytes) override
+    void writeOut(const QByteArray &bytes) override
     {
         if (!m_open)
             throw CommError(CommErr::PortNotOpen, QStringLiteral("Operation valid only when the port is open"));

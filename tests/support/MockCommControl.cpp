@@ -16,7 +16,7 @@ void MockCommControl::setPortOpen(bool open)
     m_open = true;
 }
 
-void MockCommControl::output(const QByteArray &bytes)
+void MockCommControl::writeOut(const QByteArray &bytes)
 {
     if (!m_open)
         throw CommError(CommErr::PortNotOpen, QStringLiteral("Operation valid only when the port is open"));

@@ -14,8 +14,6 @@ public:
 
     bool portOpen() const override { return m_open; }
     void setPortOpen(bool open) override;
-    void output(const QByteArray &bytes) override;
-    using CommControl::output;
     QByteArray input() override;
     int inBufferCount() const override { return m_open ? int(m_in.size()) : 0; }
     int outBufferCount() const override { return m_open ? int(m_stalledOut.size()) : 0; }
@@ -40,6 +38,9 @@ public:
 signals:
     // Bytes that left the output buffer for the wire (what a radio on the other end hears).
     void dataWritten(const QByteArray &bytes);
+
+protected:
+    void writeOut(const QByteArray &bytes) override;
 
 private:
     void send(const QByteArray &bytes);

@@ -64,11 +64,11 @@ void UnpluggablePort::setPortOpen(bool open)
     SerialCommControl::setPortOpen(open);
 }
 
-void UnpluggablePort::output(const QByteArray &bytes)
+void UnpluggablePort::writeOut(const QByteArray &bytes)
 {
     if (s_unplugged && portOpen())
         return;
-    SerialCommControl::output(bytes);
+    SerialCommControl::writeOut(bytes);
 }
 
 QByteArray UnpluggablePort::input()

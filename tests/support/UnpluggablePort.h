@@ -20,10 +20,11 @@ public:
     static bool unplugged();
 
     void setPortOpen(bool open) override;
-    void output(const QByteArray &bytes) override;
-    using CommControl::output;
     QByteArray input() override;
     int inBufferCount() const override;
+
+protected:
+    void writeOut(const QByteArray &bytes) override;
 
 private:
     void noticeLoss();

@@ -1,0 +1,136 @@
+#include "platform/LinkGate.h"
+
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcGate, "wavecrest.link", QtWarningMsg)
+
+namespace {
+
+struct Holder
+{
+    int ticket;
+    int depth;     // the event-round depth of the code that took the link
+    bool ended;
+};
+
+int g_depth = 0;
+int g_nextTicket = 1;
+int g_wayOut = 0;
+std::vector<Holder> g_holders;
+
+// The holder's own code is running: the innermost holder took the link at this depth (the holders
+// below it are the operations that called it), and no holder was ended.
+bool holdersOwnCode()
+{
+    if (g_holders.empty())
+        return false;
+    const bool anyEnded = std::any_of(g_holders.begin(), g_holders.end(), [](const Holder &h) { return h.ended; });
+    return !anyEnded && g_holders.back().depth == g_depth;
+}
+
+Holder *holder(int ticket)
+{
+    const auto it = std::find_if(g_holders.begin(), g_holders.end(), [ticket](const Holder &h) { return h.ticket == ticket; });
+    return it == g_holders.end() ? nullptr : &*it;
+}
+
+} // namespace
+
+namespace LinkGate {
+
+int pumpDepth()
+{
+    return g_depth;
+}
+
+PumpScope::PumpScope()
+{
+    ++g_depth;
+}
+
+PumpScope::~PumpScope()
+{
+    --g_depth;
+}
+
+int acquire()
+{
+    if (!g_holders.empty() && !holdersOwnCode()) {
+        qCDebug(lcGate) << "link refused: held by another operation";
+        return 0;
+    }
+    const int ticket = g_nextTicket++;
+    g_holders.push_back({ticket, g_depth, false});
+    return ticket;
+}
+
+void release(int ticket)
+{
+    if (ticket == 0)
+        return;
+    const auto it = std::find_if(g_holders.begin(), g_holders.end(), [ticket](const Holder &h) { return h.ticket == ticket; });
+    if (it != g_holders.end())
+        g_holders.erase(it);
+}
+
+OwnerCode::OwnerCode(int ticket) : m_ticket(ticket)
+{
+    if (Holder *h = holder(ticket)) {
+        m_savedDepth = h->depth;
+        h->depth = g_depth;
+    }
+}
+
+OwnerCode::~OwnerCode()
+{
+    if (Holder *h = holder(m_ticket); h && m_savedDepth >= 0)
+        h->depth = m_savedDepth;
+}
+
+bool owned()
+{
+    return !g_holders.empty();
+}
+
+bool busy()
+{
+    return !g_holders.empty() && !holdersOwnCode();
+}
+
+bool writePermitted()
+{
+    return g_wayOut > 0 || g_holders.empty() || holdersOwnCode();
+}
+
+void endOperations()
+{
+    for (Holder &h : g_holders)
+        h.ended = true;
+}
+
+bool operationEnded()
+{
+    return !g_holders.empty() && g_holders.back().ended;
+}
+
+WayOut::WayOut()
+{
+    endOperations();
+    ++g_wayOut;
+}
+
+WayOut::~WayOut()
+{
+    --g_wayOut;
+}
+
+void reset()
+{
+    g_holders.clear();
+    g_wayOut = 0;
+}
+
+} // namespace LinkGate
