@@ -2,6 +2,7 @@
 #include "app/frmSplash.h"
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
+#include "platform/QuitSignals.h"
 
 #include <QApplication>
 
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(Dialogs::applicationTitle());
 
     frmCorvista main;
+    // A signal to quit (session end, kill, Ctrl+C) shuts down as the window's close does.
+    QuitSignals::install(&main, [&main] { main.quitOnSignal(); });
     // The splash shows first; its closing shows the main window, which then loads.
     auto *splash = new frmSplash(&main);
     splash->show();

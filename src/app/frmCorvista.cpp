@@ -13,9 +13,12 @@
 #include "diagnostics/frmZoneData.h"
 #include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
+#include "link/frmSetPass.h"
+#include "settings/frmSetup.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 #include "platform/SettingsStore.h"
 
 #include <QAction>
@@ -589,6 +592,9 @@ void frmCorvista::SettingsTab_Click()
 
 void frmCorvista::ButtonRSSI_Click()
 {
+    const Exchange::LinkOwnership action;
+    if (refusedWhileBusy(action))
+        return;
     if (!MSComm1->portOpen()) {
         MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
                QStringLiteral("User Help"));
@@ -601,6 +607,9 @@ void frmCorvista::ButtonRSSI_Click()
 
 void frmCorvista::ButtonZoneData_Click()
 {
+    const Exchange::LinkOwnership action;
+    if (refusedWhileBusy(action))
+        return;
     if (!MSComm1->portOpen()) {
         MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,
                QStringLiteral("User Help"));
@@ -621,7 +630,8 @@ void frmCorvista::mnuAbout_Click()
 
 void frmCorvista::imgConnected_Click()
 {
-    DisconnectRadio();
+    if (!refusedDuringFirmwareTransfer())
+        DisconnectRadio();
 }
 
 void frmCorvista::imgNotConnected_Click()
@@ -646,7 +656,7 @@ void frmCorvista::tbrToolBar_ButtonClick(const QString &key)
     else if (k == QLatin1String("connect"))
         ConnectRadio();
     else if (k == QLatin1String("disconnect"))
-        DisconnectRadio();
+        imgConnected_Click();
     else if (k == QLatin1String("properties"))
         mnuProperties_Click();
     else if (k == QLatin1String("terminal"))
@@ -667,12 +677,24 @@ void frmCorvista::mnuPreferences_Click()
 
 void frmCorvista::mnuProperties_Click()
 {
+    // The dialog switches the port under whatever talks to the radio.
+    const Exchange::LinkOwnership action;
+    if (refusedWhileBusy(action))
+        return;
     frmProperties dialog(*MSComm1, [this](bool open) {
         mnuOpen->setChecked(open);
         mnuSendText->setEnabled(open);
         toolButtons["TransmitTextFile"]->setEnabled(open);
     }, this);
     dialog.exec();
+    // A switch that left no port open ends the connection the window still showed.
+    if (!MSComm1->portOpen() && toolButtons["Disconnect"]->isEnabled()) {
+        StopConnectClock();
+        showDisconnectedState();
+        DisableRadioActions();
+        txtTerm->setText(QStringLiteral("Disconnected"));
+        shared().ConnectAborted = true;
+    }
     if (shared().PropertiesOK) {
         if (!MSComm1->portOpen())
             ConnectRadio();
@@ -708,6 +730,12 @@ void frmCorvista::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // A second close while the shut-down waits for the output, and any close while the radio has
+    // no firmware, wait.
+    if (m_unloading || refusedDuringFirmwareTransfer()) {
+        event->ignore();
+        return;
+    }
     Form_QueryUnload();
     if (!Form_Unload()) {
         event->ignore();
@@ -716,10 +744,49 @@ void frmCorvista::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void frmCorvista::quitOnSignal()
+{
+    askOnShutdownDrain = false;
+    close();
+    // A firmware transfer refused the close: the next question may have someone to answer it.
+    if (!m_unloaded)
+        askOnShutdownDrain = true;
+}
+
+bool frmCorvista::refusedDuringFirmwareTransfer()
+{
+    if (!shared().FirmwareTransferRunning)
+        return false;
+    MsgBox(QStringLiteral("The radio firmware upgrade is running: the old firmware is erased and the new one is "
+                          "being sent.\r\n\r\nWait until it has finished, or click Cancel in the progress window."),
+           Msg::OKOnly, Msg::Exclamation, QStringLiteral("Radio Firmware Upgrade"));
+    return true;
+}
+
+void frmCorvista::SayLastWordsOfRadioWindows()
+{
+    // A keyed transmitter goes on sending after the program has gone.
+    if (m_frmSetup && m_frmSetup->isLoaded() && m_frmSetup->DKey->isEnabled())
+        m_frmSetup->DKey_Click();
+    // The password window's unload ends its echo-off bracket.
+    if (m_setPassWindow)
+        m_setPassWindow->close();
+}
+
 bool frmCorvista::Form_Unload()
 {
     SharedState &s = shared();
+    m_unloading = true;
+    struct Unloading
+    {
+        bool &flag;
+        ~Unloading() { flag = false; }
+    } unloading{m_unloading};
+    // A running operation ends here: nothing of it goes out after the shut-down's own last words,
+    // and nothing a handler does while the shut-down waits for the output.
+    const LinkGate::WayOut wayOut;
     try {
+        SayLastWordsOfRadioWindows();
         if (s.LogoutOnQuitPref) {
             if (!MSComm1->portOpen())
                 MSComm1->setPortOpen(true);
@@ -728,6 +795,9 @@ bool frmCorvista::Form_Unload()
         if (MSComm1->portOpen()) {
             for (;;) {
                 if (Clock::waitFor([this] { return MSComm1->outBufferCount() == 0; }, 10000))
+                    break;
+                // A shut-down that a signal asked for has no one to answer the box.
+                if (!askOnShutdownDrain)
                     break;
                 const int answer = MsgBox(QStringLiteral("Data cannot be sent"), Msg::AbortRetryIgnore, Msg::Question,
                                           Dialogs::applicationTitle());
@@ -769,10 +839,20 @@ QString frmCorvista::commErrorText()
     return QStringLiteral("There was an error communicating with the radio. Please reconnect and try again");
 }
 
+bool frmCorvista::refusedWhileBusy(const Exchange::LinkOwnership &action)
+{
+    if (action.granted())
+        return false;
+    dialogs().beep();
+    setStatusText(QStringLiteral("Status: Busy. Please wait until the radio operation has ended."));
+    return true;
+}
+
 void frmCorvista::showCommErrorBox()
 {
-    // Not twice on screen, and not again for a lost device that was reported.
-    if (DeviceLoss::boxShowing() || DeviceLoss::reported())
+    // Not twice on screen, not again for a lost device that was reported, and not for an
+    // operation that the user's Disconnect or Exit ended.
+    if (DeviceLoss::boxShowing() || DeviceLoss::reported() || LinkGate::operationEnded())
         return;
     DeviceLoss::showBox();
 }

@@ -110,6 +110,17 @@ public:
     void Form_QueryUnload();
     // Returns false when the shut-down was cancelled (Abort in "Data cannot be sent").
     bool Form_Unload();
+    // The windows that send something to the radio when they close (a keyed transmitter, the
+    // password window's echo-off bracket) send it, before the shut-down's logout.
+    void SayLastWordsOfRadioWindows();
+    // While the old firmware is erased and the new one not yet confirmed, closing the program or
+    // the link would leave the radio without firmware: the user is told, and true is returned.
+    bool refusedDuringFirmwareTransfer();
+    // False when the shut-down must not ask (a signal asked for it): output that does not drain
+    // within 10 s is then left behind.
+    bool askOnShutdownDrain = true;
+    // A quit signal: the shut-down of the window's close, without asking about output that stays.
+    void quitOnSignal();
     void tbrToolBar_ButtonClick(const QString &key);
     void mnuPreferences_Click();
     void mnuProperties_Click();
@@ -282,6 +293,9 @@ public:
     void setSettingsText(const QString &text);
     // The port time-out as the direct-read exchanges use it.
     Exchange::PortTimeout portTimeout();
+    // A user action that writes to the radio holds the link while it runs. While another operation
+    // holds it the action is refused with a beep and a word in the status bar: true then.
+    bool refusedWhileBusy(const Exchange::LinkOwnership &action);
     // The standard message for errors 8005 and 8018.
     static void showCommErrorBox();
     // Messages shown for a serial control error that ended a handler.
@@ -318,4 +332,5 @@ private:
     bool m_rxClosedFound = false;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_unloading = false;   // Form_Unload is running (its drain wait handles events)
 };

@@ -20,6 +20,7 @@ struct SharedState
     QString CurrentXmap;              // 8 hexadecimal digits
     QString LoginMode;                // "pass" or "code"
     bool TermLocalEcho = false;
+    bool EchoOff = false;             // "deco" was the last of the echo commands sent
     bool DownloadCancelled = false;
     bool RestoreCommFailed = false;
     bool AboutMode = false;
@@ -38,6 +39,8 @@ struct SharedState
     double KeepAliveDue = 0;          // seconds on the clock of waits
     qint16 KeepAliveCount = 0;
     bool KeepAliveOverdue = false;    // a keep-alive fell due while another operation held the link
+    // From the radio's erase until the new firmware is confirmed: a radio left now has none.
+    bool FirmwareTransferRunning = false;
     bool AccessCheckPending = false;
     bool ConnectOnLaunchPending = false;
     bool ConnectAborted = false;

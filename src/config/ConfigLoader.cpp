@@ -11,6 +11,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 
 #include <QGroupBox>
 #include <QLoggingCategory>
@@ -100,7 +101,8 @@ bool readConfigurationLines(const QString &fileName)
 void frmCorvista::refreshAfterTask()
 {
     // After a lost device the user connects again when it is back; trying now only fails again.
-    if (DeviceLoss::reported())
+    // After the user's Disconnect or Exit nothing reconnects.
+    if (DeviceLoss::reported() || LinkGate::operationEnded())
         return;
     try {
         ButtonRefresh_Click();
@@ -136,6 +138,11 @@ void frmCorvista::SendConfigurationLines(bool unitPrompt)
     const Exchange::PortTimeout timeout = portTimeout();
     try {
         for (qsizetype i = 0; i < s.ConfigLines.size(); ++i) {
+            // The user's Disconnect or Exit ended the run: nothing more is asked or sent.
+            if (LinkGate::operationEnded()) {
+                ConfigSendAborted = true;
+                break;
+            }
             QString entry = s.ConfigLines[i];
             if (entry.isEmpty()) {
                 Clock::sleepMs(EmptyLinePauseMs);
@@ -209,6 +216,9 @@ void frmCorvista::RestoreConfiguration()
 
 void frmCorvista::cmdProgramFromFile_Click()
 {
+    const Exchange::LinkOwnership operation;
+    if (refusedWhileBusy(operation))
+        return;
     RestoreConfiguration();
 }
 

@@ -10,6 +10,7 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 
 #include <QAction>
 #include <QCursor>
@@ -249,6 +250,9 @@ void frmCorvista::UpdateSaveToPresetButton()
 
 void frmCorvista::cmdSaveToPreset_Click()
 {
+    const Exchange::LinkOwnership operation;
+    if (refusedWhileBusy(operation))
+        return;
     int index = 0;
     while (index < PresetCount && !isFree(cmdPre[index]))
         ++index;
@@ -278,6 +282,12 @@ void frmCorvista::cmdSaveToPreset_Click()
         frQuick->setEnabled(false);
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));
         SaveConfigurationReport(tmp, false);
+        if (LinkGate::operationEnded()) {
+            // The user's Disconnect or Exit ended the report: no preset and no message.
+            QFile::remove(tmp);
+            frQuick->setEnabled(true);
+            return;
+        }
         // The report leaves its file only when it is complete; a radio that stopped answering
         // leaves no file, and no preset that would program a radio with half a configuration.
         const std::optional<QStringList> report = FileExists(tmp) ? ConfigFiles::readLines(tmp) : std::nullopt;
@@ -319,6 +329,9 @@ void frmCorvista::cmdPre_MouseUp(int index, int button)
         return;
     }
     if (button != 1)
+        return;
+    const Exchange::LinkOwnership operation;
+    if (refusedWhileBusy(operation))
         return;
     if (MsgBox(QStringLiteral("Program connected radio using preset: ") + preset->toolTip() + QStringLiteral("    ?"),
                Msg::YesNo, Msg::NoIcon, QStringLiteral("Program from Preset"))

@@ -190,6 +190,9 @@ QString frmCorvista::AskRepeaterXaddr()
 
 void frmCorvista::QuickSetup(QuickSetupRole role)
 {
+    const Exchange::LinkOwnership setupOwnsLink;
+    if (refusedWhileBusy(setupOwnsLink))
+        return;
     const RoleTexts texts = roleTexts(role);
     const QString baud = cmbBaud->currentText();
     const QString addr = txtNewADDR->text();
@@ -202,7 +205,6 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
     if (MsgBox(question, Msg::YesNo, Msg::NoIcon, texts.title) != Msg::Yes)
         return;
 
-    Exchange::LinkOwnership setupOwnsLink;
     frQuick->setEnabled(false);
     try {
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));

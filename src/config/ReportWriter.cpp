@@ -11,6 +11,7 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "platform/LinkGate.h"
 #include "platform/Dialogs.h"
 #include "platform/SafeFile.h"
 
@@ -114,7 +115,8 @@ bool awaitSerialNumber(CommControl &port, const Exchange::PortTimeout &timeout, 
 void refreshAfterReport(frmCorvista &w)
 {
     // After a lost device the user connects again when it is back; trying now only fails again.
-    if (DeviceLoss::reported())
+    // After the user's Disconnect or Exit nothing reconnects.
+    if (DeviceLoss::reported() || LinkGate::operationEnded())
         return;
     try {
         w.ButtonRefresh_Click();
@@ -256,6 +258,9 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
 
 void frmCorvista::cmdSaveToFile_Click()
 {
+    const Exchange::LinkOwnership operation;
+    if (refusedWhileBusy(operation))
+        return;
     if (!MSComm1->portOpen())
         return;
     frQuick->setEnabled(false);
@@ -266,6 +271,9 @@ void frmCorvista::cmdSaveToFile_Click()
 
 void frmCorvista::cmdPrint_Click()
 {
+    const Exchange::LinkOwnership operation;
+    if (refusedWhileBusy(operation))
+        return;
     SharedState &s = shared();
     s.ReportWritten = false;
     bool finished = false;

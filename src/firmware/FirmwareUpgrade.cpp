@@ -242,6 +242,8 @@ Transfer transferFirmware(frmCorvista &w, const FirmwareFile &file)
         Exchange::sendRaw(port, QByteArray("\r\r"));
         Clock::sleepMs(20);
     }
+    // From here until the verdict the radio holds no firmware it can run.
+    s.FirmwareTransferRunning = true;
     Exchange::commandLine(port, QStringLiteral("ERASE"));
     w.txtTerm->clear();
     s.RxBuffer = QStringLiteral(" ");
@@ -326,9 +328,11 @@ void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
         Clock::doEvents();
         waitForLoaderToFinish(port, transfer.drainedAt);
         Exchange::commandLine(port, QStringLiteral("EXIT"));
+        s.FirmwareTransferRunning = false;
         MsgBox(QStringLiteral("Radio programming was successful."), Msg::OKOnly, Msg::Exclamation,
                QStringLiteral("Programmed OK"));
     } else {
+        s.FirmwareTransferRunning = false;
         MsgBox(QStringLiteral("Radio programming FAILED."), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Radio Error"));
     }
     setUpgradeEnabled(w, true);
@@ -352,8 +356,14 @@ void frmCorvista::mnuSendText_Click()
 {
     // From the file's choice to the new connect: a keep-alive CR inside an S-record makes the
     // loader abandon the file, with the old firmware already erased.
-    Exchange::LinkOwnership upgradeOwnsLink;
+    const Exchange::LinkOwnership upgradeOwnsLink;
+    if (refusedWhileBusy(upgradeOwnsLink))
+        return;
     setUpgradeEnabled(*this, false);
+    struct TransferEnds
+    {
+        ~TransferEnds() { shared().FirmwareTransferRunning = false; }
+    } transferEnds;
     const std::optional<FirmwareFile> file = chooseFirmwareFile();
     if (!file) {
         setUpgradeEnabled(*this, true);

@@ -7,11 +7,13 @@
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
+#include <optional>
 
 namespace {
 const QString kClosSent = QStringLiteral("*** CLOS command sent to the radio before disabling the COMM port. ***\r\n");
@@ -20,6 +22,12 @@ const QString kClosSent = QStringLiteral("*** CLOS command sent to the radio bef
 void frmCorvista::ConnectRadio()
 {
     SharedState &s = shared();
+    // An operation that the user's Disconnect or Exit ended does not connect again on its way out.
+    if (LinkGate::operationEnded())
+        return;
+    const Exchange::LinkOwnership connecting;
+    if (refusedWhileBusy(connecting))
+        return;
     try {
         for (int i = 10; i >= 0; --i)
             Clock::doEvents();
@@ -42,6 +50,11 @@ void frmCorvista::ConnectRadio()
 void frmCorvista::mnuOpen_Click()
 {
     SharedState &s = shared();
+    if (LinkGate::operationEnded())
+        return;
+    const Exchange::LinkOwnership connecting;
+    if (refusedWhileBusy(connecting))
+        return;
     try {
         s.DisconnectRequested = false;
         // A disconnect or a failed connect leaves the flag set; the sequence always wakes the
@@ -95,7 +108,9 @@ void frmCorvista::mnuOpen_Click()
         Exchange::commandLine(*MSComm1, QString());
         s.AccessCheckPending = true;
         s.DiscardRx = false;
+        // A fresh connect starts the keep-alive schedule again, whatever fell due before it.
         s.KeepAliveDue = Clock::nowSeconds() + 240.0;
+        s.KeepAliveOverdue = false;
         StartConnectClock();
 
         s.RxBuffer = QStringLiteral(" ");
@@ -171,6 +186,11 @@ void frmCorvista::WakeRadio()
 void frmCorvista::DisconnectRadio()
 {
     SharedState &s = shared();
+    // Called while an operation talks to the radio (the user's Disconnect, a lost device), it ends
+    // that operation first: the operation stops at its next step and sends nothing more.
+    std::optional<LinkGate::WayOut> wayOut;
+    if (LinkGate::busy())
+        wayOut.emplace();
     try {
         StopConnectClock();
         s.DisconnectRequested = true;
@@ -216,6 +236,11 @@ void frmCorvista::showDisconnectedState()
 
 void frmCorvista::ButtonRefresh_Click()
 {
+    if (LinkGate::operationEnded())
+        return;
+    const Exchange::LinkOwnership refresh;
+    if (refusedWhileBusy(refresh))
+        return;
     if (!MSComm1->portOpen())
         ConnectRadio();
     else

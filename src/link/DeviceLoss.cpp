@@ -2,6 +2,7 @@
 
 #include "app/frmCorvista.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 
 namespace {
 bool s_boxShowing = false;
@@ -31,6 +32,11 @@ bool reported()
 bool boxShowing()
 {
     return s_boxShowing;
+}
+
+bool linkEndedUnder(const CommControl &port)
+{
+    return !port.portOpen() || reported() || LinkGate::operationEnded();
 }
 
 void showBox()

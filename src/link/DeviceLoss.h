@@ -3,6 +3,8 @@
 // until the main window opens its port again.
 #pragma once
 
+class CommControl;
+
 namespace DeviceLoss {
 
 // Tells the user that the device went away, unless the box is on screen already.
@@ -13,5 +15,10 @@ bool reported();
 bool boxShowing();
 // Shows the communication error box, marked as on screen while it is.
 void showBox();
+
+// The link went away under an exchange that was waiting: the port closed (a lost device, the
+// user's Disconnect or Exit) or the operation was ended. The one message about it has been
+// shown, so the exchange reports nothing of its own, neither a success nor a refusal.
+bool linkEndedUnder(const CommControl &port);
 
 } // namespace DeviceLoss

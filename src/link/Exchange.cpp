@@ -79,11 +79,22 @@ void unawaitedCommand(CommControl &port, const QString &command, int pauseMs, bo
 void echoOff(CommControl &port)
 {
     commandLine(port, QStringLiteral("deco"));
+    shared().EchoOff = true;
 }
 
 void echoOn(CommControl &port)
 {
     commandLine(port, QStringLiteral("eeco"));
+    shared().EchoOff = false;
+}
+
+void ensureEchoOff(CommControl &port)
+{
+    if (shared().EchoOff)
+        return;
+    shared().RxBuffer = QStringLiteral(" ");
+    echoOff(port);
+    replyWait({Prompt::Ready}, EchoPromptSeconds, CompareMode::IgnoreCase);
 }
 
 bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,

@@ -68,9 +68,14 @@ bool sendAndWait(CommControl &port, const QString &command, const QStringList &e
 // A command nobody judges: at most a fixed pause and one read that is thrown away.
 void unawaitedCommand(CommControl &port, const QString &command, int pauseMs = 0, bool readAndDrop = false);
 
-// The opening and closing halves of the echo-off bracket.
+// The opening and closing halves of the echo-off bracket; SharedState::EchoOff follows them.
 void echoOff(CommControl &port);
 void echoOn(CommControl &port);
+// Before a secret: opens the bracket again when something closed it meanwhile (another window's
+// "eeco"), and waits for the radio's prompt to it, so the secret is never echoed.
+void ensureEchoOff(CommControl &port);
+// How long the radio is given to answer "deco" or "eeco" when its prompt is awaited.
+constexpr double EchoPromptSeconds = 0.5;
 
 // Writes back a setting the radio already has, inside "deco", and tells whether the radio refused
 // it (not logged in). clearTerminal empties the terminal pane after the pump. The closing "eeco"

@@ -2,6 +2,7 @@
 #include "app/frmCorvista.h"
 
 #include "common/SharedState.h"
+#include "link/DeviceLoss.h"
 #include "link/Exchange.h"
 #include "link/TerminalPane.h"
 #include "link/frmLogin.h"
@@ -34,6 +35,9 @@ void frmCorvista::showLoggedIn(bool loggedIn)
 
 void frmCorvista::mnuAccessCode_Click()
 {
+    const Exchange::LinkOwnership loggingIn;
+    if (refusedWhileBusy(loggingIn))
+        return;
     if (portClosedNotice(*MSComm1))
         return;
     shared().LoginMode = QStringLiteral("pass");
@@ -48,11 +52,16 @@ void frmCorvista::mnuAccessCode_Click()
 
 void frmCorvista::mnuEncryptCode_Click()
 {
+    const Exchange::LinkOwnership loggingIn;
+    if (refusedWhileBusy(loggingIn))
+        return;
     if (portClosedNotice(*MSComm1))
         return;
     try {
         const bool denied = Exchange::writeAccessProbeDenied(
             *MSComm1, Pages.box(QStringLiteral("NetworkAddress"))->text(), 0.3, [this] { txtTerm->clear(); });
+        if (DeviceLoss::linkEndedUnder(*MSComm1))
+            return;
         if (denied) {
             MsgBox(QStringLiteral("Error! You are not currently logged in, and therefore will not be able to enter in "
                                   "an encryption code."),
@@ -78,6 +87,9 @@ void frmCorvista::mnuEncryptCode_Click()
 
 void frmCorvista::LogoutRadio()
 {
+    const Exchange::LinkOwnership logout;
+    if (refusedWhileBusy(logout))
+        return;
     try {
         Exchange::unawaitedCommand(*MSComm1, QStringLiteral("PASS NONE"));
     } catch (const CommError &e) {
@@ -91,6 +103,9 @@ void frmCorvista::LogoutRadio()
 void frmCorvista::mnuSetPass_Click()
 {
     // One password window at a time: a second click brings the open one forward.
+    const Exchange::LinkOwnership opening;
+    if (refusedWhileBusy(opening))
+        return;
     if (m_setPassWindow) {
         m_setPassWindow->raise();
         m_setPassWindow->activateWindow();

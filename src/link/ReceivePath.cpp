@@ -8,6 +8,7 @@
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -187,6 +188,12 @@ void frmCorvista::txtTerm_KeyPress(int &KeyAscii)
 {
     try {
         if (MSComm1->portOpen()) {
+            // A key typed while an operation talks to the radio would land in its exchange.
+            const Exchange::LinkOwnership key;
+            if (refusedWhileBusy(key)) {
+                KeyAscii = 0;
+                return;
+            }
             MSComm1->output(QByteArray(1, char(KeyAscii)));
             if (!shared().TermLocalEcho) {
                 txtTerm->moveCursor(QTextCursor::End);
@@ -268,8 +275,9 @@ void frmCorvista::tmrPortTO_Timer()
 {
     tmrPortTO->stop();
     shared().PortTimedOut = true;
-    // A wait on a device that went away ends; the loss has been reported.
-    if (DeviceLoss::reported()) {
+    // A wait on a device that went away ends; the loss has been reported. So does the wait of an
+    // operation that the user's Disconnect or Exit ended.
+    if (DeviceLoss::reported() || LinkGate::operationEnded()) {
         DisableRadioActions();
         return;
     }

@@ -3,6 +3,7 @@
 #include "app/frmCorvista.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "link/DeviceLoss.h"
 #include "link/Exchange.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
@@ -148,10 +149,16 @@ void frmLogin::cmdOK_Click()
     }
     try {
         CommControl &port = *m_main.MSComm1;
+        Exchange::ensureEchoOff(port);
+        m_echoOff = true;
         s.RxBuffer = QStringLiteral(" ");
         Exchange::commandLine(port, s.LoginMode + QLatin1Char(' ') + txtPassword->text());
         // Either answer ends the wait; the two never stand in one reply.
         Exchange::replyWaitAny({verdict.accepted, verdict.refused}, 3, CompareMode::Exact);
+        if (DeviceLoss::linkEndedUnder(port)) {
+            unload();
+            return;
+        }
         if (Exchange::contains(s.RxBuffer, verdict.accepted, CompareMode::Exact)) {
             m_main.txtTerm->setText(verdict.acceptedText);
             Exchange::commandLine(port, QString());

@@ -3,11 +3,13 @@
 #include "app/frmCorvista.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "link/DeviceLoss.h"
 #include "link/Exchange.h"
 #include "link/TerminalPane.h"
 #include "link/frmLogin.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/LinkGate.h"
 #include "platform/SettingsStore.h"
 
 #include <QCloseEvent>
@@ -88,7 +90,10 @@ void frmSetPass::Form_Load()
     Pass1->setEnabled(usePassword);
     Pass2->setEnabled(usePassword);
     try {
+        // Its prompt is awaited: it must not pass for the answer to the window's first command.
+        shared().RxBuffer = QStringLiteral(" ");
         Exchange::echoOff(*m_main.MSComm1);
+        Exchange::replyWait({Prompt::Ready}, Exchange::EchoPromptSeconds, CompareMode::Exact);
     } catch (const CommError &e) {
         LoginLink::endsOnCommError(e);
     }
@@ -105,6 +110,9 @@ void frmSetPass::PassRadio_Click(int index)
 
 void frmSetPass::OKButton_Click()
 {
+    const Exchange::LinkOwnership change;
+    if (m_main.refusedWhileBusy(change))
+        return;
     try {
         if (PassRadio[0]->isChecked()) {
             if (Pass1->text() != Pass2->text()) {
@@ -131,11 +139,15 @@ void frmSetPass::OKButton_Click()
 void frmSetPass::setPassword()
 {
     SharedState &s = shared();
+    CommControl &port = *m_main.MSComm1;
+    Exchange::ensureEchoOff(port);
     s.RxBuffer.clear();
-    Exchange::commandLine(*m_main.MSComm1, kPasswordCommand + QLatin1Char(' ') + Pass1->text());
+    Exchange::commandLine(port, kPasswordCommand + QLatin1Char(' ') + Pass1->text());
     // A radio that refuses the new password says so; reporting it set would leave the user
     // believing the radio is protected by a password it never took.
     Exchange::replyWait({Prompt::Ready}, 0.5, CompareMode::Exact);
+    if (DeviceLoss::linkEndedUnder(port))
+        return;
     if (Exchange::contains(s.RxBuffer, Reply::Denied, CompareMode::Exact)) {
         MsgBox(QStringLiteral("You must be logged in to set a radio password."), Msg::OKOnly, Msg::Critical,
                QStringLiteral("Error!"));
@@ -153,6 +165,8 @@ void frmSetPass::removePassword()
     s.RxBuffer.clear();
     Exchange::commandLine(port, kPasswordCommand);
     Exchange::replyWait({Prompt::Ready, kPasswordCommand}, 0.5, CompareMode::Exact);
+    if (DeviceLoss::linkEndedUnder(port))
+        return;
     if (Exchange::contains(s.RxBuffer, Reply::Denied, CompareMode::Exact)) {
         MsgBox(QStringLiteral("You must be logged in to disable password protection."), Msg::OKOnly, Msg::Critical,
                QStringLiteral("Error!"));
@@ -192,6 +206,12 @@ void frmSetPass::Form_Unload()
 
 void frmSetPass::closeEvent(QCloseEvent *event)
 {
+    // Its "eeco" would land in the exchange of the operation that talks to the radio now.
+    if (!m_unloaded && m_main.MSComm1->portOpen() && !LinkGate::writePermitted()) {
+        m_main.refusedWhileBusy(Exchange::LinkOwnership());
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
         Form_Unload();

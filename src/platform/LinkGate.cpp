@@ -14,27 +14,39 @@ struct Holder
     int ticket;
     int depth;     // the event-round depth of the code that took the link
     bool ended;
+    bool wayOut;   // a way out's own last words (WayOut)
 };
 
 int g_depth = 0;
 int g_nextTicket = 1;
-int g_wayOut = 0;
 std::vector<Holder> g_holders;
 
 // The holder's own code is running: the innermost holder took the link at this depth (the holders
-// below it are the operations that called it), and no holder was ended.
+// below it are the operations that called it) and is live. Holders that a way out ended count no
+// more while the way out runs; any other ended holder keeps the link closed.
 bool holdersOwnCode()
 {
     if (g_holders.empty())
         return false;
-    const bool anyEnded = std::any_of(g_holders.begin(), g_holders.end(), [](const Holder &h) { return h.ended; });
-    return !anyEnded && g_holders.back().depth == g_depth;
+    const auto lastWayOut = std::find_if(g_holders.rbegin(), g_holders.rend(), [](const Holder &h) { return h.wayOut; });
+    const auto aboveWayOut = lastWayOut.base();   // the holders after the last way out (all when none)
+    const bool anyEnded = std::any_of(lastWayOut == g_holders.rend() ? g_holders.begin() : aboveWayOut,
+                                      g_holders.end(), [](const Holder &h) { return h.ended; });
+    const Holder &top = g_holders.back();
+    return !anyEnded && !top.ended && top.depth == g_depth;
 }
 
 Holder *holder(int ticket)
 {
     const auto it = std::find_if(g_holders.begin(), g_holders.end(), [ticket](const Holder &h) { return h.ticket == ticket; });
     return it == g_holders.end() ? nullptr : &*it;
+}
+
+int push(bool wayOut)
+{
+    const int ticket = g_nextTicket++;
+    g_holders.push_back({ticket, g_depth, false, wayOut});
+    return ticket;
 }
 
 } // namespace
@@ -62,9 +74,7 @@ int acquire()
         qCDebug(lcGate) << "link refused: held by another operation";
         return 0;
     }
-    const int ticket = g_nextTicket++;
-    g_holders.push_back({ticket, g_depth, false});
-    return ticket;
+    return push(false);
 }
 
 void release(int ticket)
@@ -102,7 +112,7 @@ bool busy()
 
 bool writePermitted()
 {
-    return g_wayOut > 0 || g_holders.empty() || holdersOwnCode();
+    return g_holders.empty() || holdersOwnCode();
 }
 
 void endOperations()
@@ -116,21 +126,25 @@ bool operationEnded()
     return !g_holders.empty() && g_holders.back().ended;
 }
 
+bool wayOutRunning()
+{
+    return std::any_of(g_holders.begin(), g_holders.end(), [](const Holder &h) { return h.wayOut && !h.ended; });
+}
+
 WayOut::WayOut()
 {
     endOperations();
-    ++g_wayOut;
+    m_ticket = push(true);
 }
 
 WayOut::~WayOut()
 {
-    --g_wayOut;
+    release(m_ticket);
 }
 
 void reset()
 {
     g_holders.clear();
-    g_wayOut = 0;
 }
 
 } // namespace LinkGate

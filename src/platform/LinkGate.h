@@ -57,8 +57,9 @@ void endOperations();
 // The operation this code belongs to (the innermost holder) was ended.
 bool operationEnded();
 
-// The way out writes its own last words (CLOS, DKEY, eeco, PASS NONE) after it has ended the
-// operations: while one lives, writes go through whoever holds the link.
+// The way out (Disconnect, Exit, a signal, a lost device) ends the operations and then holds the
+// link itself for its own last words (CLOS, DKEY, eeco, PASS NONE): they go out from its own code
+// and whatever it calls, not from a handler that runs while it waits.
 class WayOut
 {
 public:
@@ -66,7 +67,12 @@ public:
     ~WayOut();
     WayOut(const WayOut &) = delete;
     WayOut &operator=(const WayOut &) = delete;
+
+private:
+    int m_ticket;
 };
+// A way out is running (a second one is not started inside it).
+bool wayOutRunning();
 
 // Back to no owners (tests).
 void reset();

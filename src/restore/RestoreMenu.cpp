@@ -11,14 +11,17 @@
 void frmCorvista::mnuConfigRestore_Click()
 {
     SharedState &s = shared();
+    // The window takes the port away from whatever talks to the radio now.
+    const Exchange::LinkOwnership handover;
+    if (refusedWhileBusy(handover))
+        return;
     if (frmRestore::openWindow()) {
         MsgBox(QStringLiteral("The window is already open."), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Error"));
         return;
     }
     try {
         if (MSComm1->portOpen()) {
-            Exchange::LinkOwnership probeOwnsLink;
-            Exchange::commandLine(*MSComm1, QStringLiteral("deco"));
+            Exchange::echoOff(*MSComm1);
             s.RxBuffer = QStringLiteral(" ");
             // Writing back the radio's own network address changes nothing but tells whether
             // the radio takes changes from this user.
@@ -32,13 +35,13 @@ void frmCorvista::mnuConfigRestore_Click()
                                    "reconfigure the radio.\rYou will, however, be able to save a configuration file "
                                    "based off of the current settings.\r\rWould you like to continue?"),
                     Msg::YesNo, Msg::Exclamation, QStringLiteral("Warning!"));
-                Exchange::commandLine(*MSComm1, QStringLiteral("eeco"));
+                Exchange::echoOn(*MSComm1);
                 if (answer != Msg::Yes) {
                     s.RefreshRequested = true;
                     return;
                 }
             } else {
-                Exchange::commandLine(*MSComm1, QStringLiteral("eeco"));
+                Exchange::echoOn(*MSComm1);
             }
         }
         // The restore window takes the port over; the radio's command line stays open.

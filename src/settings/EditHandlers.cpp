@@ -47,6 +47,9 @@ void frmCorvista::SettingBox_Click(const QString &boxName)
     const RadioSetting *row = findSettingByBox(boxName);
     if (!row)
         return;
+    const Exchange::LinkOwnership edit;
+    if (refusedWhileBusy(edit))
+        return;
     try {
         switch (row->editKind) {
         case EditKind::Input:

@@ -3,6 +3,7 @@
 #include "app/frmCorvista.h"
 
 #include "common/SharedState.h"
+#include "link/DeviceLoss.h"
 #include "link/Exchange.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -85,6 +86,8 @@ void frmCorvista::XMAP_Click()
     s.RxBuffer.clear();
     Exchange::commandLine(*MSComm1, findSettingByBox(QStringLiteral("XMAP"))->commandWord);
     Exchange::replyWait({Prompt::Ready}, XmapWaitSeconds, CompareMode::IgnoreCase);
+    if (DeviceLoss::linkEndedUnder(*MSComm1))
+        return;
     Clock::sleepMs(XmapPauseMs);
     s.CurrentXmap = ExtensionMap::cutFromReply(s.RxBuffer);
     Clock::sleepMs(XmapPauseMs);

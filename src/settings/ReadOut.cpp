@@ -6,6 +6,7 @@
 #include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
+#include "platform/LinkGate.h"
 #include "restore/frmRestore.h"
 #include "settings/ReplyCut.h"
 
@@ -131,6 +132,30 @@ void frmCorvista::ReadRadioSettings()
 {
     SharedState &s = shared();
     qCDebug(lcReadOut) << "read-out starts";
+    // Inside the password window's echo-off bracket no reply would carry the echo its value is
+    // cut behind: the read-out turns the echo on for itself and closes the bracket again after.
+    struct EchoBracket
+    {
+        CommControl &port;
+        bool wasOff;
+        ~EchoBracket()
+        {
+            if (!wasOff || !port.portOpen() || !LinkGate::writePermitted())
+                return;
+            try {
+                shared().RxBuffer = QStringLiteral(" ");
+                Exchange::echoOff(port);
+                Exchange::replyWait({Prompt::Ready}, Exchange::EchoPromptSeconds, CompareMode::IgnoreCase);
+            } catch (const CommError &e) {
+                qCDebug(lcReadOut) << "echo bracket not reopened:" << e.number();
+            }
+        }
+    } bracket{*MSComm1, s.EchoOff};
+    if (bracket.wasOff) {
+        s.RxBuffer = QStringLiteral(" ");
+        Exchange::echoOn(*MSComm1);
+        Exchange::replyWait({Prompt::Ready}, Exchange::EchoPromptSeconds, CompareMode::IgnoreCase);
+    }
     if (!Exchange::sendAndWait(*MSComm1, QString(), {Prompt::Ready}, 4, CompareMode::IgnoreCase))
         WakeRadio();
     s.InSetupMode = s.RxBuffer.contains(QStringLiteral("SETUP"), Qt::CaseInsensitive);

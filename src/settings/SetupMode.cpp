@@ -18,6 +18,9 @@ constexpr double SetupWaitSeconds = 3;
 void frmCorvista::mnuSetupMode_Click()
 {
     SharedState &s = shared();
+    const Exchange::LinkOwnership action;
+    if (refusedWhileBusy(action))
+        return;
     try {
         if (!MSComm1->portOpen()) {
             MsgBox(QStringLiteral("Please Toggle COMM Port open first."), Msg::OKOnly, Msg::NoIcon,

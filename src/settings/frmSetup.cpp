@@ -219,12 +219,14 @@ void frmSetup::readFrequency(const QString &command, QLineEdit *box)
 void frmSetup::programFrequency(const QString &command, const QString &prompt, const QString &title,
                                 QLineEdit *box)
 {
+    const Exchange::LinkOwnership programmingOwnsLink;
+    if (m_main.refusedWhileBusy(programmingOwnsLink))
+        return;
     const QString answer = dialogs().inputBox(prompt, title, box->text());
     if (answer.isEmpty() || !AnswerSendable(answer) || !m_main.MSComm1->portOpen())
         return;
     // The label in capitals means the user typed the whole command; anything else gets the word.
     const QString line = answer.contains(command.toUpper()) ? answer : command + QLatin1Char(' ') + answer;
-    Exchange::LinkOwnership programmingOwnsLink;
     // The radio judges the value; the re-read below shows what it took.
     Exchange::sendAndWait(*m_main.MSComm1, line, {Prompt::Ready, Reply::ProgrammedOk}, ProgramWaitSeconds,
                           CompareMode::Exact);
@@ -255,6 +257,9 @@ void frmSetup::keyTransmitter(bool on)
 {
     QPushButton *clicked = on ? Key : DKey;
     QPushButton *other = on ? DKey : Key;
+    const Exchange::LinkOwnership keying;
+    if (m_main.refusedWhileBusy(keying))
+        return;
     if (!m_main.MSComm1->portOpen() || !clicked->isEnabled())
         return;
     clicked->setEnabled(false);
@@ -291,6 +296,9 @@ void frmSetup::TxLabel_Click()
 
 void frmSetup::ExitButton_Click()
 {
+    const Exchange::LinkOwnership leaving;
+    if (m_main.refusedWhileBusy(leaving))
+        return;
     // A capital M behind the first character: the master's mode, whose RSSI button is closed
     // outside setup mode.
     if (const ValueBox *mode = m_main.Pages.box(QStringLiteral("Mode")))

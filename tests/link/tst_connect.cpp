@@ -1,13 +1,18 @@
 // Connecting to the simulated radio over a pseudo-terminal: the wake-up handshake, the connect
 // sequence, disconnect, Refresh, and a radio that goes away.
 #include "support/CpuTime.h"
+#include "app/ClickableLabel.h"
 #include "app/frmCorvista.h"
+#include "app/frmProperties.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
+#include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -304,6 +309,37 @@ private slots:
         QVERIFY(!w.MSComm1->portOpen());
         QCOMPARE(rig.dialogs().messages().size(), 1);
         QVERIFY(w.toolButtons["Connect"]->isEnabled());
+    }
+
+    // Setup > a port that is not there > Yes: the old port was closed for the switch and the new
+    // one never opened, so the window shows the connection gone.
+    void failedPortSwitchShowsTheWindowDisconnected()
+    {
+        RIG(rig, 0.02);
+        qputenv("WAVECREST_COM16", "/dev/ttyWAVECREST-absent");
+        frmCorvista &w = connectQuietly(rig);
+        QTimer choose;
+        connect(&choose, &QTimer::timeout, &w, [&choose] {
+            if (auto *dialog = qobject_cast<frmProperties *>(QApplication::activeModalWidget())) {
+                choose.stop();
+                dialog->cboPort->setCurrentIndex(15);
+                dialog->cmdOK->click();
+                // The dialog stays after the failure; the user leaves it.
+                dialog->cmdCancel->click();
+            }
+        });
+        choose.start(10);
+        w.mnuProperties_Click();
+        qunsetenv("WAVECREST_COM16");
+
+        QVERIFY(!w.MSComm1->portOpen());
+        QCOMPARE(rig.dialogs().messages().size(), 2);   // the switch question, then why it failed
+        QVERIFY(w.toolButtons["Connect"]->isEnabled());
+        QVERIFY(!w.toolButtons["Disconnect"]->isEnabled());
+        QVERIFY(!w.toolButtons["Login"]->isEnabled() && !w.toolButtons["Logout"]->isEnabled());
+        QVERIFY(w.imgConnected->isHidden() && !w.imgNotConnected->isHidden());
+        QVERIFY(!w.Timer1->isActive() || w.panelConnectTime->text().isEmpty());
+        QVERIFY(!w.cmdSaveToFile->isEnabled());
     }
 };
 

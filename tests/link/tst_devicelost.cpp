@@ -4,6 +4,9 @@
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "diagnostics/frmZoneQuality.h"
+#include "link/TerminalPane.h"
+#include "link/frmLogin.h"
+#include "link/frmSetPass.h"
 #include "platform/Clock.h"
 #include "settings/frmDTYPEOptions.h"
 #include "support/QuietConnect.h"
@@ -16,6 +19,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -77,6 +81,10 @@ private slots:
         QTest::newRow("zone data") << u"zonedata"_s << QByteArray("ZONE DATA");
         QTest::newRow("zone quality") << u"zonequality"_s << QByteArray("ZONE DATA");
         QTest::newRow("firmware upgrade") << u"firmware"_s << QByteArray("ERASE");
+        QTest::newRow("new password") << u"newpassword"_s << QByteArray("k7m2 ");
+        QTest::newRow("login wait") << u"login"_s << QByteArray("pass ");
+        QTest::newRow("encryption code wait") << u"code"_s << QByteArray("code ");
+        QTest::newRow("extension map read") << u"xmap"_s << QByteArray("xmap");
     }
 
     void oneLossOneMessage()
@@ -132,6 +140,31 @@ private slots:
         } else if (operation == u"firmware") {
             rig.dialogs().answerOpen(QFINDTESTDATA("../firmware/data/v200.s28"));
             w.mnuSendText_Click();
+        } else if (operation == u"newpassword") {
+            w.mnuSetPass_Click();
+            auto *window = w.findChild<frmSetPass *>();
+            QVERIFY(window);
+            window->PassRadio[0]->click();
+            window->Pass1->setText(u"ab12"_s);
+            window->Pass2->setText(u"ab12"_s);
+            window->OKButton->click();
+        } else if (operation == u"login" || operation == u"code") {
+            // The login window shows after the code's write-access probe: the user types once it is there.
+            QTimer typing;
+            connect(&typing, &QTimer::timeout, &w, [&typing] {
+                if (auto *login = qobject_cast<frmLogin *>(QApplication::activeModalWidget())) {
+                    typing.stop();
+                    login->txtPassword->setText(u"12"_s);
+                    login->cmdOK->click();
+                }
+            });
+            typing.start(10);
+            if (operation == u"login")
+                w.mnuAccessCode_Click();
+            else
+                w.mnuEncryptCode_Click();
+        } else if (operation == u"xmap") {
+            emit w.Pages.box(u"XMAP"_s)->clicked();
         }
         Clock::pumpFor(1000);
 
@@ -139,6 +172,10 @@ private slots:
         QCOMPARE(rig.dialogs().messageTexts().mid(atLoss), QStringList{frmCorvista::commErrorText()});
         QVERIFY(!w.MSComm1->portOpen());
         QVERIFY(w.toolButtons["Connect"]->isEnabled());
+        // Nothing reports a success the radio never confirmed.
+        QVERIFY(!w.txtTerm->toPlainText().contains(u"ACCEPTED"_s));
+        QVERIFY(!w.toolButtons["Logout"]->isEnabled());
+        QVERIFY(!shared().PassEnabledPref);
     }
 };
 

@@ -15,6 +15,8 @@
 #include "support/RadioRig.h"
 
 #include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -668,6 +670,75 @@ private slots:
         window->Pass1->setText(QStringLiteral("ab"));
         QVERIFY(window->grab().save(folder + QStringLiteral("/frmSetPass.png")));
         window->CancelButton->click();
+    }
+
+    // While the password window's echo-off bracket is open, another window's "eeco" may close
+    // it (here the login window's Cancel): the new password still goes out with the echo off,
+    // and neither the terminal nor the log ever shows it.
+    void newPasswordAfterAnotherWindowsEecoIsNotEchoed()
+    {
+        RIG(rig, 0.02, radioLoggedIn(true));
+        frmCorvista &w = connectForLogin(rig);
+        const QString log = rig.env().path(QStringLiteral("comms.log"));
+        rig.dialogs().answerSave(log);
+        w.mnuOpenLog_Click();
+        QString terminal;
+        const QMetaObject::Connection watch = QObject::connect(w.txtTerm, &QPlainTextEdit::textChanged, [&] {
+            terminal += w.txtTerm->toPlainText();
+        });
+        frmSetPass *window = openSetPass(rig, w);
+        QVERIFY(window);
+        LoginScript script([](frmLogin &login) { login.cmdCancel->click(); });
+        w.mnuAccessCode_Click();
+        QVERIFY(script.shown);
+        window->PassRadio[0]->click();
+        window->Pass1->setText(QStringLiteral("k9x4"));
+        window->Pass2->setText(QStringLiteral("k9x4"));
+        window->OKButton->click();
+        QVERIFY(radioGot(rig, QStringLiteral("eeco")));
+        Clock::pumpFor(300);
+        QObject::disconnect(watch);
+        w.mnuCloseLog_Click();
+
+        const QStringList lines = rig.radio().lines();
+        const qsizetype secret = lines.indexOf(QStringLiteral("k7m2 k9x4"));
+        QVERIFY2(secret > 0, qPrintable(lines.join(u'|')));
+        QCOMPARE(lines.mid(secret - 1, 3), (QStringList{"deco", "k7m2 k9x4", "eeco"}));
+        QCOMPARE(rig.radio().config().password, QStringLiteral("k9x4"));
+        QVERIFY(!terminal.contains(QStringLiteral("k9x4")));
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray logged = file.readAll();
+        QVERIFY(logged.contains(">"));   // the log was written meanwhile
+        QVERIFY(!logged.contains("k9x4"));
+    }
+
+    // A read-out while the password window is open cuts every value right: the radio's echo,
+    // which the cut needs, is on for the read-out and off again after it.
+    void readOutWithThePasswordWindowOpen()
+    {
+        RIG(rig, 0.02, radioLoggedIn(true));
+        frmCorvista &w = connectForLogin(rig);
+        const auto readOut = [&] {
+            for (ValueBox *box : std::as_const(w.Pages.boxes))
+                box->setText(QString());
+            shared().RefreshRequested = true;
+            w.Timer1_Timer();
+            QStringList texts;
+            for (auto it = w.Pages.boxes.cbegin(); it != w.Pages.boxes.cend(); ++it)
+                texts << it.key() + QLatin1Char('=') + it.value()->text();
+            texts.sort();
+            return texts;
+        };
+        const QStringList alone = readOut();
+        QVERIFY(alone.contains(QStringLiteral("Mode=MODE M")));
+        frmSetPass *window = openSetPass(rig, w);
+        QVERIFY(window);
+        QCOMPARE(readOut(), alone);
+        QVERIFY(shared().EchoOff);
+        rig.radio().clearLog();
+        window->CancelButton->click();
+        QVERIFY(radioGot(rig, QStringLiteral("eeco")));
     }
 };
 

@@ -118,7 +118,7 @@ private slots:
         RIG(rig, 0.5, radioAt("3.2.0", "M"));
         frmCorvista &w = rig.openWindow();
         const QStringList lines = readOut(rig);
-        QCOMPARE(lines, AllQueries320);
+        QCOMPARE(lines.join(u'|'), AllQueries320.join(u'|'));
         QCOMPARE(shared().FirmwareRevNumber, QStringLiteral("320"));
         QCOMPARE(shared().CurrentFirmwareVersion, QStringLiteral("3.2.0"));
         QCOMPARE(box(rig, "SerialNumber"), QStringLiteral("SN 00123456"));
