@@ -1,6 +1,7 @@
 #include "link/frmSetPass.h"
 
 #include "app/frmCorvista.h"
+#include "app/frmPreferences.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/Exchange.h"
@@ -8,7 +9,6 @@
 #include "link/frmLogin.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
-#include "platform/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -168,8 +168,9 @@ void frmSetPass::removePassword()
 void frmSetPass::savePassEnabled(bool enabled)
 {
     shared().PassEnabledPref = enabled;
-    SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
-                enabled ? QStringLiteral("True") : QStringLiteral("False"));
+    QString failure;
+    savePreference(QStringLiteral("PassEnabled"), enabled ? QStringLiteral("True") : QStringLiteral("False"), failure);
+    showPreferenceFailure(failure);
 }
 
 void frmSetPass::CancelButton_Click()
