@@ -346,8 +346,10 @@ void frmCorvista::mnuPresetView_Click()
     const std::optional<QStringList> lines = ConfigFiles::readLines(path);
     if (!lines)
         return;
+    QString text;
     for (const QString &line : *lines)
-        viewer.appendText(line + QStringLiteral("\r\n"));
+        text += line + QStringLiteral("\r\n");
+    viewer.setText(text);
     viewer.exec();
 }
 
