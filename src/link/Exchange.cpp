@@ -35,7 +35,7 @@ int instr(const QString &haystack, const QString &needle, CompareMode mode)
 QByteArray commandBytes(const QString &text)
 {
     if (!RadioCanTake(text)) {
-        qCWarning(lcExchange) << "command not written, the radio cannot take it as one line:" << text.left(40);
+        qCInfo(lcExchange) << "command not written, the radio cannot take it as one line:" << text.left(40);
         throw CommError(CommErr::UnsendableText, QStringLiteral("The command holds a character the radio cannot take"));
     }
     return text.toLatin1() + CR;

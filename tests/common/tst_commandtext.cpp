@@ -276,6 +276,7 @@ private slots:
             if (!line.isEmpty())
                 heard << line;
         QCOMPARE(heard, at.heard);
+        // The controls are one character each; the emoji is two.
         const QString message = character.size() == 1 ? ControlCharacterMessage() : OutsideLatin1Message();
         QCOMPARE(rig.dialogs().messageTexts().count(message), at.source == Source::Typed ? 1 : 0);
         QCOMPARE(presetFiles(), presetsBefore);
