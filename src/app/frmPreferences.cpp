@@ -24,15 +24,6 @@ bool ticked(const QCheckBox *box)
     return box->checkState() != Qt::Unchecked;
 }
 
-// Keeps the system's text of the first write that failed in failure; the others are tried all the same.
-void savePreference(const QString &key, const QString &value, QString &failure)
-{
-    QString error;
-    if (!SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), key, value, &error)
-        && failure.isEmpty())
-        failure = error;
-}
-
 void selectColour(QComboBox *list, const QColor &colour)
 {
     const int row = TerminalColours::rowOf(TerminalColours::fromQColor(colour));
@@ -46,6 +37,20 @@ quint32 selectedColour(const QComboBox *list)
 }
 
 } // namespace
+
+void savePreference(const QString &key, const QString &value, QString &failure)
+{
+    QString error;
+    if (!SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), key, value, &error)
+        && failure.isEmpty())
+        failure = error;
+}
+
+void showPreferenceFailure(const QString &failure)
+{
+    if (!failure.isEmpty())
+        ConfigFiles::showWriteFailure(SettingsStore::fileName(Dialogs::applicationTitle()), failure);
+}
 
 frmPreferences::frmPreferences(QPlainTextEdit *txtTerm, QWidget *parent)
     : QDialog(parent), m_txtTerm(txtTerm)
@@ -144,8 +149,7 @@ void frmPreferences::OKButton_Click()
         setTerminalBackColour(*m_txtTerm, TerminalColours::toQColor(back));
     savePreference(QStringLiteral("BackColor"), TerminalColours::toStoredText(back), failure);
 
-    if (!failure.isEmpty())
-        ConfigFiles::showWriteFailure(SettingsStore::fileName(Dialogs::applicationTitle()), failure);
+    showPreferenceFailure(failure);
     accept();
 }
 

@@ -33,3 +33,11 @@ public slots:
 private:
     QPlainTextEdit *m_txtTerm;
 };
+
+// Stores one preference under "Preferences". When the store cannot take it, failure gets the
+// system's text, unless an earlier write has already put its own there: the others are tried all
+// the same, and the user is told once.
+void savePreference(const QString &key, const QString &value, QString &failure);
+// Tells the user that the preferences could not be saved, naming the store and the system's
+// reason; nothing when failure is empty.
+void showPreferenceFailure(const QString &failure);

@@ -89,16 +89,33 @@ bool HoldsControlCharacter(const QString &text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
+bool HoldsCharacterOutsideLatin1(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+}
+
+bool RadioCanTake(const QString &text)
+{
+    return !HoldsControlCharacter(text) && !HoldsCharacterOutsideLatin1(text);
+}
+
 QString ControlCharacterMessage()
 {
     return QStringLiteral("The entry holds a line end or another control character, which the radio would take as "
                           "a command of its own.\r\n\r\nNothing was sent; type the value on one line.");
 }
 
+QString OutsideLatin1Message()
+{
+    return QStringLiteral("The entry holds a character the radio cannot take: it knows only the single-byte letters, "
+                          "digits and signs of Latin-1.\r\n\r\nNothing was sent; type the value without it.");
+}
+
 bool AnswerSendable(const QString &answer)
 {
-    if (!HoldsControlCharacter(answer))
+    if (RadioCanTake(answer))
         return true;
-    MsgBox(ControlCharacterMessage(), Msg::OKOnly, Msg::Critical, QStringLiteral("Error!"));
+    MsgBox(HoldsControlCharacter(answer) ? ControlCharacterMessage() : OutsideLatin1Message(), Msg::OKOnly,
+           Msg::Critical, QStringLiteral("Error!"));
     return false;
 }

@@ -22,9 +22,17 @@ bool DirExists(const QString &path);
 
 // True when the text holds a line end, a tab or another control character.
 bool HoldsControlCharacter(const QString &text);
-// What the user is told when a typed answer holds one.
+// True when the text holds a character that is not one byte of Latin-1 (an emoji, "€").
+bool HoldsCharacterOutsideLatin1(const QString &text);
+// The one rule for every text that goes to the radio as (part of) a command, or into a file the
+// line sender reads: no control character, since one would end the command early and start one
+// of the radio's own ("Pump 3" CR "pwr 21" as an owner's message sets the power too), and nothing
+// outside Latin-1, since the radio takes single bytes and would store "?" for it.
+bool RadioCanTake(const QString &text);
+// What the user is told when a typed answer holds a control character.
 QString ControlCharacterMessage();
-// Whether a typed answer may go to the radio. A control character in it would end the command
-// early and start one of the radio's own ("Pump 3" CR "pwr 21" as an owner's message sets the
-// power too), so such an answer gets a message and the caller sends nothing.
+// What the user is told when a typed answer holds a character outside Latin-1.
+QString OutsideLatin1Message();
+// Whether a typed answer may go to the radio (or into a preset file): when the radio cannot take
+// it the user gets the message and the caller sends or saves nothing.
 bool AnswerSendable(const QString &answer);

@@ -150,6 +150,11 @@ void frmCorvista::SendConfigurationLines(bool unitPrompt)
             }
             if (entry.startsWith(QLatin1Char('#')))
                 continue;
+            // A tab or another control byte in a line would reach the radio inside the command.
+            if (!RadioCanTake(entry)) {
+                qCInfo(lcConfigLoader) << "line not sent, the radio cannot take it as one command:" << entry;
+                continue;
+            }
             if (unitPrompt && entry.contains(UnitWord, Qt::CaseInsensitive)) {
                 entry = askUnitLine(entry);
                 s.ConfigLines[i] = entry;
@@ -157,7 +162,7 @@ void frmCorvista::SendConfigurationLines(bool unitPrompt)
             setStatusText(entry);
             txtTerm->writeAtEnd(QStringLiteral("."));
             QString collected;
-            if (!Exchange::polledPromptExchange(*MSComm1, entry.toLatin1() + Exchange::CR, 0,
+            if (!Exchange::polledPromptExchange(*MSComm1, Exchange::commandBytes(entry), 0,
                                                 Exchange::PromptEnd::CrLfPrompt, PollPauseMs, timeout, collected)) {
                 qCInfo(lcConfigLoader) << "no prompt after" << entry;
                 ConfigSendAborted = true;

@@ -113,7 +113,8 @@ QString captionPrompt()
                           "This will be displayed as the preset\r\nbutton caption.\r\n\r\n(Limit 12 Chars.)");
 }
 
-// The caption the user gives, cut to 12 characters with consent; nothing when the user gives up.
+// The caption the user gives, cut to 12 characters with consent; nothing when the user gives up
+// or gives one that the radio cannot take.
 std::optional<QString> askCaption(const QString &title, QString defaultText)
 {
     for (;;) {
@@ -125,6 +126,10 @@ std::optional<QString> askCaption(const QString &title, QString defaultText)
                 return std::nullopt;
             continue;
         }
+        // The caption and the description are lines of the preset file: a line end in one would
+        // put a command of its own into the file the radio is programmed from.
+        if (!AnswerSendable(answer))
+            return std::nullopt;
         if (answer.size() <= CaptionLimit)
             return answer;
         const QString cut = answer.left(CaptionLimit);
@@ -268,7 +273,7 @@ void frmCorvista::cmdSaveToPreset_Click()
         Dialogs::applicationTitle(), QString());
     if (description.isEmpty()) {
         MsgBox(QStringLiteral("Preset Save Cancelled"));
-    } else {
+    } else if (AnswerSendable(description)) {
         const QString folder = AppPaths::inProgramFolder(QStringLiteral("Presets"));
         if (!DirExists(folder) && !QDir().mkpath(folder)) {
             MsgBox(QStringLiteral("Error Creating \\Presets directory."), Msg::OKOnly, Msg::NoIcon,
@@ -354,8 +359,10 @@ void frmCorvista::mnuPresetView_Click()
     const std::optional<QStringList> lines = ConfigFiles::readLines(path);
     if (!lines)
         return;
+    QString text;
     for (const QString &line : *lines)
-        viewer.appendText(line + QStringLiteral("\r\n"));
+        text += line + QStringLiteral("\r\n");
+    viewer.setText(text);
     viewer.exec();
 }
 
@@ -391,7 +398,7 @@ void frmCorvista::mnuPresetEditDesc_Click()
     const QString description =
         dialogs().inputBox(QStringLiteral("Edit this presets long description below."),
                            QStringLiteral("Edit Preset Description"), cmdPre[index]->toolTip());
-    if (description.isEmpty())
+    if (description.isEmpty() || !AnswerSendable(description))
         return;
     if (rewritePresetLines(index + 1, NameKey, NameKey + description))
         cmdPre[index]->setToolTip(description);

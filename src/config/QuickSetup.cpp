@@ -196,7 +196,8 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
     const RoleTexts texts = roleTexts(role);
     const QString baud = cmbBaud->currentText();
     const QString addr = txtNewADDR->text();
-    if (!AnswerSendable(addr))
+    // The baud rate's box takes typed text too, and both go to the radio as they stand.
+    if (!AnswerSendable(addr) || !AnswerSendable(baud))
         return;
     const int pwr = sldPwr->value();
     const QString question = texts.firstLine + QStringLiteral("\r\n\r\nBAUD: ") + baud

@@ -157,7 +157,7 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
     };
     auto exchange = [&](const QString &query, QString &collected) {
         collected.clear();
-        if (!Exchange::polledPromptExchange(port, query.toLatin1() + Exchange::CR, 50,
+        if (!Exchange::polledPromptExchange(port, Exchange::commandBytes(query), 50,
                                             Exchange::PromptEnd::LastCharIsPrompt, 0, timeout, collected))
             throw ReportAborted{QStringLiteral("no answer to ") + query};
     };

@@ -20,9 +20,9 @@ frmViewer::frmViewer(QWidget *parent) : QDialog(parent)
     connect(cmdClose, &QPushButton::clicked, this, &frmViewer::cmdClose_Click);
 }
 
-void frmViewer::appendText(const QString &text)
+void frmViewer::setText(const QString &text)
 {
-    m_text += text;
+    m_text = text;
     // The edit box breaks lines at LF alone; a CR would show as a glyph of its own.
     QString shown = m_text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -17,7 +17,9 @@ public:
 
     // The text with its CR LF line ends, as the window was given it.
     QString text() const { return m_text; }
-    void appendText(const QString &text);
+    // Shows the whole text at once: the box lays a text out again each time it is given one, so
+    // line by line a long file would take minutes.
+    void setText(const QString &text);
 
     void cmdClose_Click();
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace {
 constexpr int ParseMs = 100;
@@ -21,8 +22,8 @@ constexpr int BarMax = 120;   // -50 dBm
 constexpr int DbmToBar = 170;
 
 // The value of a report's level field: leading blanks skipped, an optional sign, the digits up
-// to the first character that is not one; no digits read as 0.
-int levelValue(const QString &field)
+// to the first character that is not one; nothing when there are no digits ("----", "ERR").
+std::optional<int> levelValue(const QString &field)
 {
     qsizetype i = 0;
     while (i < field.size() && field[i] == QLatin1Char(' '))
@@ -32,6 +33,8 @@ int levelValue(const QString &field)
         sign = field[i] == QLatin1Char('-') ? -1 : 1;
         ++i;
     }
+    if (i >= field.size() || !field[i].isDigit())
+        return std::nullopt;
     int value = 0;
     for (; i < field.size() && field[i].isDigit() && value < 100000; ++i)
         value = value * 10 + field[i].digitValue();
@@ -161,7 +164,10 @@ void frmRSSI::Timer1_Timer()
         return;
     Text1->setText(rx.mid(at + 5, 4));
     rx = QStringLiteral(" ");
-    ProgressBar1->setValue(std::clamp(levelValue(Text1->text()) + DbmToBar, BarMin, BarMax));
+    // A report without a number is a radio that hears nothing: the bar shows no signal, where 0 dBm
+    // would fill it as the strongest signal.
+    const std::optional<int> dbm = levelValue(Text1->text());
+    ProgressBar1->setValue(dbm ? std::clamp(*dbm + DbmToBar, BarMin, BarMax) : BarMin);
 }
 
 void frmRSSI::Command1_Click()

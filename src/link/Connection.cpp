@@ -79,6 +79,8 @@ void frmCorvista::mnuOpen_Click()
         toolButtons["Disconnect"]->setEnabled(true);
         setSettingsText(QStringLiteral("Settings: ") + MSComm1->settings());
         m_deviceLostReported = false;
+        // The handshake is no time for a keep-alive: the schedule starts with the port.
+        s.KeepAliveDue = Clock::nowSeconds() + 240.0;
 
         WakeRadio();
         if (s.ConnectAborted)
@@ -108,9 +110,7 @@ void frmCorvista::mnuOpen_Click()
         Exchange::commandLine(*MSComm1, QString());
         s.AccessCheckPending = true;
         s.DiscardRx = false;
-        // A fresh connect starts the keep-alive schedule again, whatever fell due before it.
         s.KeepAliveDue = Clock::nowSeconds() + 240.0;
-        s.KeepAliveOverdue = false;
         StartConnectClock();
 
         s.RxBuffer = QStringLiteral(" ");

@@ -1,9 +1,14 @@
 #include "link/Exchange.h"
 
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "platform/Clock.h"
 #include "platform/CommControl.h"
 #include "platform/LinkGate.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcExchange, "wavecrest.link", QtWarningMsg)
 
 namespace Exchange {
 
@@ -27,9 +32,18 @@ int instr(const QString &haystack, const QString &needle, CompareMode mode)
     return int(haystack.indexOf(needle, 0, cs(mode))) + 1;
 }
 
+QByteArray commandBytes(const QString &text)
+{
+    if (!RadioCanTake(text)) {
+        qCInfo(lcExchange) << "command not written, the radio cannot take it as one line:" << text.left(40);
+        throw CommError(CommErr::UnsendableText, QStringLiteral("The command holds a character the radio cannot take"));
+    }
+    return text.toLatin1() + CR;
+}
+
 void commandLine(CommControl &port, const QString &text)
 {
-    port.output(text.toLatin1() + CR);
+    port.output(commandBytes(text));
 }
 
 void sendRaw(CommControl &port, const QByteArray &bytes)
@@ -97,9 +111,11 @@ void ensureEchoOff(CommControl &port)
     replyWait({Prompt::Ready}, EchoPromptSeconds, CompareMode::IgnoreCase);
 }
 
-bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
-                            const std::function<void()> &clearTerminal)
+WriteAccess writeAccessProbe(CommControl &port, const QString &settingText, double seconds,
+                             const std::function<void()> &clearTerminal)
 {
+    if (!RadioCanTake(settingText))
+        return WriteAccess::NotProbed;
     echoOff(port);
     shared().RxBuffer = QStringLiteral(" ");
     commandLine(port, settingText);
@@ -107,7 +123,8 @@ bool writeAccessProbeDenied(CommControl &port, const QString &settingText, doubl
     replyWait({Reply::ProgrammedOk, Reply::AccessDenied, Prompt::Ready}, seconds, CompareMode::IgnoreCase);
     if (clearTerminal)
         clearTerminal();
-    return contains(shared().RxBuffer, Reply::Denied, CompareMode::IgnoreCase);
+    return contains(shared().RxBuffer, Reply::Denied, CompareMode::IgnoreCase) ? WriteAccess::Denied
+                                                                                : WriteAccess::Granted;
 }
 
 LinkOwnership::LinkOwnership() : m_ticket(LinkGate::acquire())

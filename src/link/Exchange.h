@@ -49,7 +49,10 @@ bool endsWith(const QString &haystack, const QString &needle, CompareMode mode);
 // 1-based position of needle in haystack, 0 when absent (the positions the cut rules count in).
 int instr(const QString &haystack, const QString &needle, CompareMode mode);
 
-// A command: its text and exactly one CR, written in one piece.
+// A command's bytes: its text and exactly one CR. A text the radio cannot take as one command
+// (RadioCanTake) raises CommError 8091 instead: whatever the text's source, it is never written.
+QByteArray commandBytes(const QString &text);
+// A command: its text and exactly one CR, written in one piece (8091 as commandBytes).
 void commandLine(CommControl &port, const QString &text);
 // Raw bytes (wake-up bursts, the report's CR LF pairs, terminal keys).
 void sendRaw(CommControl &port, const QByteArray &bytes);
@@ -77,11 +80,19 @@ void ensureEchoOff(CommControl &port);
 // How long the radio is given to answer "deco" or "eeco" when its prompt is awaited.
 constexpr double EchoPromptSeconds = 0.5;
 
+enum class WriteAccess {
+    Granted,
+    Denied,     // the radio refused the write: not logged in
+    NotProbed   // the box's text is not one command the radio can take (RadioCanTake): nothing was sent
+};
+
 // Writes back a setting the radio already has, inside "deco", and tells whether the radio refused
 // it (not logged in). clearTerminal empties the terminal pane after the pump. The closing "eeco"
-// is the caller's (it sends it before or after its own reaction).
-bool writeAccessProbeDenied(CommControl &port, const QString &settingText, double seconds,
-                            const std::function<void()> &clearTerminal);
+// is the caller's (it sends it before or after its own reaction) when the probe was sent. The text
+// is the radio's own answer as a box shows it; one that held a further line would send that line
+// as a command of its own, so then nothing at all is sent, not even "deco".
+WriteAccess writeAccessProbe(CommControl &port, const QString &settingText, double seconds,
+                             const std::function<void()> &clearTerminal);
 
 // While one lives, an operation owns the link to the radio: nothing but its own code writes to
 // the port (platform/LinkGate.h), the main timer sends nothing into its exchanges, and the

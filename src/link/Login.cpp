@@ -12,7 +12,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPushButton>
+
+Q_LOGGING_CATEGORY(lcLoginMenu, "wavecrest.link", QtWarningMsg)
 
 namespace {
 
@@ -58,18 +61,23 @@ void frmCorvista::mnuEncryptCode_Click()
     if (portClosedNotice(*MSComm1))
         return;
     try {
-        const bool denied = Exchange::writeAccessProbeDenied(
-            *MSComm1, Pages.box(QStringLiteral("NetworkAddress"))->text(), 0.3, [this] { txtTerm->clear(); });
+        const QString probe = Pages.box(QStringLiteral("NetworkAddress"))->text();
+        const Exchange::WriteAccess access =
+            Exchange::writeAccessProbe(*MSComm1, probe, 0.3, [this] { txtTerm->clear(); });
         if (DeviceLoss::linkEndedUnder(*MSComm1))
             return;
-        if (denied) {
+        if (access == Exchange::WriteAccess::Denied) {
             MsgBox(QStringLiteral("Error! You are not currently logged in, and therefore will not be able to enter in "
                                   "an encryption code."),
                    Msg::OKOnly, Msg::Critical, QStringLiteral("Error!"));
             Exchange::echoOn(*MSComm1);
             return;
         }
-        Exchange::echoOn(*MSComm1);
+        // Not probed, the address is taken as a probe without an answer: the radio judges the code.
+        if (access == Exchange::WriteAccess::NotProbed)
+            qCDebug(lcLoginMenu) << "write-access probe skipped, the network address box is not one command:" << probe;
+        else
+            Exchange::echoOn(*MSComm1);
     } catch (const CommError &e) {
         if (LoginLink::endsOnCommError(e))
             return;

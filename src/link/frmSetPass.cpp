@@ -1,6 +1,7 @@
 #include "link/frmSetPass.h"
 
 #include "app/frmCorvista.h"
+#include "app/frmPreferences.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/DeviceLoss.h"
@@ -10,7 +11,6 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/LinkGate.h"
-#include "platform/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -182,8 +182,9 @@ void frmSetPass::removePassword()
 void frmSetPass::savePassEnabled(bool enabled)
 {
     shared().PassEnabledPref = enabled;
-    SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
-                enabled ? QStringLiteral("True") : QStringLiteral("False"));
+    QString failure;
+    savePreference(QStringLiteral("PassEnabled"), enabled ? QStringLiteral("True") : QStringLiteral("False"), failure);
+    showPreferenceFailure(failure);
 }
 
 void frmSetPass::CancelButton_Click()

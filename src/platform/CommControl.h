@@ -25,6 +25,10 @@ constexpr int InvalidSettings = 380;
 // Not the control's own: the write was refused because another operation holds the link to the
 // radio, or because the operation that wrote was ended (platform/LinkGate.h).
 constexpr int WriteRefused = 8090;
+// Not the control's own either: the command text holds a line end, another control character or
+// a character outside Latin-1, so it would not reach the radio as the one command it was meant to
+// be; nothing is written.
+constexpr int UnsendableText = 8091;
 } // namespace CommErr
 
 // Values of CommEvent.

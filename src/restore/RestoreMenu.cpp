@@ -8,6 +8,10 @@
 #include "platform/Dialogs.h"
 #include "restore/frmRestore.h"
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcRestoreMenu, "wavecrest.restore", QtWarningMsg)
+
 void frmCorvista::mnuConfigRestore_Click()
 {
     SharedState &s = shared();
@@ -21,15 +25,17 @@ void frmCorvista::mnuConfigRestore_Click()
     }
     try {
         if (MSComm1->portOpen()) {
-            Exchange::echoOff(*MSComm1);
-            s.RxBuffer = QStringLiteral(" ");
             // Writing back the radio's own network address changes nothing but tells whether
             // the radio takes changes from this user.
             ValueBox *address = Pages.box(QStringLiteral("NetworkAddress"));
-            Exchange::commandLine(*MSComm1, address ? address->text() : QString());
-            Exchange::replyWait({Reply::ProgrammedOk, Reply::AccessDenied, Prompt::Ready}, 0.3, CompareMode::IgnoreCase);
-            txtTerm->clear();
-            if (s.RxBuffer.contains(Reply::Denied, Qt::CaseInsensitive)) {
+            const QString probe = address ? address->text() : QString();
+            const Exchange::WriteAccess access =
+                Exchange::writeAccessProbe(*MSComm1, probe, 0.3, [this] { txtTerm->clear(); });
+            if (access == Exchange::WriteAccess::NotProbed) {
+                // Taken as a probe without an answer: the window opens as for a user who may write.
+                qCDebug(lcRestoreMenu) << "write-access probe skipped, the network address box is not one command:"
+                                       << probe;
+            } else if (access == Exchange::WriteAccess::Denied) {
                 const int answer = MsgBox(
                     QStringLiteral("Warning! You are not currently logged in, and therefore will not be able to "
                                    "reconfigure the radio.\rYou will, however, be able to save a configuration file "

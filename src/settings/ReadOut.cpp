@@ -202,9 +202,18 @@ void frmCorvista::runWriteAccessProbe()
 {
     SharedState &s = shared();
     s.AccessCheckPending = false;
-    const bool denied = Exchange::writeAccessProbeDenied(
-        *MSComm1, QStringLiteral("own ") + Pages.box(QStringLiteral("OwnerName"))->text(), 0.2,
-        [this] { txtTerm->clear(); });
+    const QString probe = QStringLiteral("own ") + Pages.box(QStringLiteral("OwnerName"))->text();
+    const Exchange::WriteAccess access =
+        Exchange::writeAccessProbe(*MSComm1, probe, 0.2, [this] { txtTerm->clear(); });
+    if (access == Exchange::WriteAccess::NotProbed) {
+        // The owner's name came with a further line or another control character: the login
+        // buttons stay as the connect left them, and a later read-out that reads a clean name
+        // probes with it.
+        qCDebug(lcReadOut) << "write-access probe skipped, the owner name box is not one command:" << probe;
+        s.AccessCheckPending = true;
+        return;
+    }
+    const bool denied = access == Exchange::WriteAccess::Denied;
     toolButtons["Login"]->setEnabled(denied);
     toolButtons["Logout"]->setEnabled(!denied);
     Exchange::echoOn(*MSComm1);

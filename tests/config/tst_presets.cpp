@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QMenu>
@@ -524,6 +525,30 @@ private slots:
         });
         w.mnuPresetView_Click();
         QVERIFY(!shown);
+    }
+
+    // The text is built once, not again for every line: a long file opens at once.
+    void viewOpensTwentyThousandLinesInUnderASecond()
+    {
+        RIG(rig, Scale, writableRadio());
+        QStringList lines = preset(2, "Long", "Long");
+        while (lines.size() < 20000)
+            lines << QStringLiteral("OWM line %1 of a long preset").arg(lines.size() + 1);
+        writeLines(rig.env().path("Presets/Preset2.txt"), lines);
+        frmCorvista &w = rig.openWindow();
+        QElapsedTimer opening;
+        qint64 openedMs = -1;
+        int shownLines = 0;
+        auto watch = whenShown<frmViewer>([&](frmViewer &v) {
+            openedMs = opening.elapsed();
+            shownLines = v.txtViewer->document()->blockCount();
+            v.cmdClose->click();
+        });
+        shared().PresetMenuIndex = 1;
+        opening.start();
+        w.mnuPresetView->trigger();
+        QVERIFY2(openedMs >= 0 && openedMs < 1000, qPrintable(QString::number(openedMs)));
+        QCOMPARE(shownLines, 20000);
     }
 };
 

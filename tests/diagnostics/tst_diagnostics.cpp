@@ -140,6 +140,9 @@ private slots:
             << " 6 dBm\r\nRSSI -" << "n/a" << 50 << " 6 dBm\r\nRSSI -";
         QTest::newRow("tail of a cut report before a whole one")
             << " 6 dBm\r\nRSSI -72 dBm\r\n" << "-72 " << 98 << " ";
+        QTest::newRow("dashes instead of a number show no signal") << " RSSI ---- dBm\r\n" << "----" << 50 << " ";
+        QTest::newRow("blanks instead of a number show no signal") << " RSSI      dBm\r\n" << "    " << 50 << " ";
+        QTest::newRow("ERR instead of a number shows no signal") << " RSSI ERR dBm\r\n" << "ERR " << 50 << " ";
     }
 
     void rssiReports()

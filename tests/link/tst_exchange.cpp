@@ -26,14 +26,34 @@ class TestExchange : public QObject
     }
 
 private slots:
+    void commandLineIsTextAndOneCarriageReturn_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("written");   // empty: refused with 8091
+        QTest::newRow("a command") << "mode" << QByteArray("mode\r");
+        QTest::newRow("a bare CR") << "" << QByteArray("\r");
+        QTest::newRow("a Latin-1 letter goes out as its one byte") << "own Caf\u00e9" << QByteArray("own Caf\xe9\r");
+        QTest::newRow("a CR inside is never written") << "own A\rSTATUS OK" << QByteArray();
+        QTest::newRow("a line feed inside is never written") << "own A\nSTATUS OK" << QByteArray();
+        QTest::newRow("a tab is never written") << "own A\tB" << QByteArray();
+        QTest::newRow("an emoji is never written as a question mark") << "own Caf\U0001F600" << QByteArray();
+    }
+
     void commandLineIsTextAndOneCarriageReturn()
     {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, written);
         TestEnv env;
         MockCommControl port;
         port.setPortOpen(true);
-        Exchange::commandLine(port, QStringLiteral("mode"));
-        Exchange::commandLine(port, QString());
-        QCOMPARE(port.takeWritten(), QByteArray("mode\r\r"));
+        int refused = 0;
+        try {
+            Exchange::commandLine(port, text);
+        } catch (const CommError &e) {
+            refused = e.number();
+        }
+        QCOMPARE(port.takeWritten(), written);
+        QCOMPARE(refused, written.isEmpty() ? CommErr::UnsendableText : 0);
     }
 
     void compareModes_data()
@@ -109,8 +129,9 @@ private slots:
         radio.config().loggedIn = loggedIn;
         radio.attach(&port);
         bool cleared = false;
-        const bool denied = Exchange::writeAccessProbeDenied(port, QStringLiteral("own WAVECREST SS"), 0.2,
-                                                             [&] { cleared = true; });
+        const bool denied = Exchange::writeAccessProbe(port, QStringLiteral("own WAVECREST SS"), 0.2,
+                                                       [&] { cleared = true; })
+                            == Exchange::WriteAccess::Denied;
         Exchange::echoOn(port);
         Clock::doEvents();
         QCOMPARE(denied, !loggedIn);

@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
+#include "support/FullDisk.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -576,6 +578,46 @@ private slots:
             QVERIFY(radioGot(rig, QStringLiteral("eeco")));
         }
         QVERIFY(rig.radio().echoOn());
+    }
+
+    // The radio took the change; only the stored choice is lost, and the user reads why.
+    void passEnabledNotSavedOnAFullDiskSaysSo_data()
+    {
+        QTest::addColumn<bool>("usePassword");
+        QTest::newRow("a new password set") << true;
+        QTest::newRow("the password removed") << false;
+    }
+
+    void passEnabledNotSavedOnAFullDiskSaysSo()
+    {
+        QFETCH(bool, usePassword);
+        RIG(rig, 0.02, radioLoggedIn(true));
+        frmCorvista &w = connectForLogin(rig);
+        const QString before = usePassword ? QStringLiteral("False") : QStringLiteral("True");
+        QVERIFY(SaveSetting(Dialogs::applicationTitle(), QStringLiteral("Preferences"), QStringLiteral("PassEnabled"),
+                            before));
+        shared().PassEnabledPref = !usePassword;
+        frmSetPass *window = openSetPass(rig, w);
+        window->PassRadio[usePassword ? 0 : 1]->click();
+        window->Pass1->setText(QStringLiteral("ab12"));
+        window->Pass2->setText(QStringLiteral("ab12"));
+        {
+            FullDisk disk(10);
+            if (!disk.active())
+                QSKIP("no file-size limit on this system");
+            window->OKButton->click();
+        }
+
+        QVERIFY(radioGot(rig, QStringLiteral("eeco")));
+        QCOMPARE(rig.radio().config().password, usePassword ? QStringLiteral("ab12") : QString());
+        const auto shown = rig.dialogs().messages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("File I/O Error"));
+        QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(SettingsStore::fileName(Dialogs::applicationTitle())))
+                     && shown[0].text.contains(QStringLiteral("File too large")),
+                 qPrintable(shown[0].text));
+        QCOMPARE(stored(), before);
+        QCOMPARE(shared().PassEnabledPref, usePassword);
     }
 
     void removingThePassword_data()
