@@ -10,6 +10,7 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
 
 #include <QAction>
 #include <QCursor>
@@ -137,21 +138,22 @@ std::optional<QString> askCaption(const QString &title, QString defaultText)
 
 // Rewrites the preset file with every line that begins with prefix (any case) replaced by
 // replacement; a missing file is left missing. False, with the user told why, when the file
-// could not be rewritten: it is then as it was.
+// could not be read or rewritten: it is then as it was.
 bool rewritePresetLines(int slot, const QString &prefix, const QString &replacement)
 {
     const QString path = frmCorvista::presetPath(slot);
     if (!FileExists(path))
         return true;
-    std::optional<QStringList> lines = ConfigFiles::readLines(path);
+    QString error;
+    std::optional<QStringList> lines = ConfigFiles::readLines(path, &error);
     if (!lines) {
-        qCWarning(lcPresets) << "cannot read" << path;
-        return true;
+        qCWarning(lcPresets) << "cannot read" << path << error;
+        RegularFile::showReadFailure(path, error);
+        return false;
     }
     for (QString &line : *lines)
         if (line.startsWith(prefix, Qt::CaseInsensitive))
             line = replacement;
-    QString error;
     if (!ConfigFiles::writeThroughTmp(path, *lines, &error)) {
         qCWarning(lcPresets) << "cannot rewrite" << path << error;
         ConfigFiles::showWriteFailure(path, error);
@@ -338,9 +340,12 @@ void frmCorvista::mnuPresetView_Click()
     viewer.setWindowTitle(cmdPre[index]->text());
     if (!FileExists(path))
         return;
-    const std::optional<QStringList> lines = ConfigFiles::readLines(path);
-    if (!lines)
+    QString error;
+    const std::optional<QStringList> lines = ConfigFiles::readLines(path, &error);
+    if (!lines) {
+        RegularFile::showReadFailure(path, error);
         return;
+    }
     for (const QString &line : *lines)
         viewer.appendText(line + QStringLiteral("\r\n"));
     viewer.exec();
