@@ -275,23 +275,37 @@ void frmCorvista::cmdSaveToPreset_Click()
         }
         const QString path = presetPath(slot);
         const QString tmp = ConfigFiles::tmpSibling(path);
-        QFile::remove(path);
-        QFile::remove(tmp);
+        // What cannot be taken away (a folder of that name) could not be written either: the
+        // radio is not asked for a report that would have nowhere to go.
+        for (const QString &old : {path, tmp}) {
+            QFile file(old);
+            if (FileExists(old) && !file.remove()) {
+                ConfigFiles::showWriteFailure(old, file.errorString());
+                return;
+            }
+        }
         frQuick->setEnabled(false);
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));
         SaveConfigurationReport(tmp, false);
         // The report leaves its file only when it is complete; a radio that stopped answering
         // leaves no file, and no preset that would program a radio with half a configuration.
-        const std::optional<QStringList> report = FileExists(tmp) ? ConfigFiles::readLines(tmp) : std::nullopt;
-        QStringList lines{FileKey + QString::number(slot), NameKey + description, CaptionKey + *caption};
+        // A report that failed has said why (the radio's silence, or the file it could not
+        // write): one message is enough.
         QString error;
-        const bool written = report && ConfigFiles::writeThroughTmp(path, lines + *report, &error);
+        bool written = false;
+        if (FileExists(tmp)) {
+            const std::optional<QStringList> report = ConfigFiles::readLines(tmp, &error);
+            const QStringList lines{FileKey + QString::number(slot), NameKey + description, CaptionKey + *caption};
+            if (!report) {
+                RegularFile::showReadFailure(tmp, error);
+            } else {
+                written = ConfigFiles::writeThroughTmp(path, lines + *report, &error);
+                if (!written)
+                    ConfigFiles::showWriteFailure(path, error);
+            }
+        }
         QFile::remove(tmp);
         if (!written) {
-            // A report that failed has said why; a preset file that could not be written says it here.
-            MsgBox(error.isEmpty() ? QStringLiteral("Unspecified file I/O error.")
-                                   : QStringLiteral("Unspecified file I/O error.\r\n\r\n") + error,
-                   Msg::OKOnly, Msg::NoIcon, QStringLiteral("File I/O Error"));
             frQuick->setEnabled(true);
             return;
         }
