@@ -92,7 +92,9 @@ bool readConfigurationLines(const QString &fileName)
     if (lines && lines->isEmpty())
         why = QStringLiteral("It holds no line.");
     else if (lines && lines->size() > MaxConfigLines)
-        why = QStringLiteral("It holds %1 lines; a configuration has at most %2.").arg(lines->size()).arg(MaxConfigLines);
+        why = QStringLiteral("It holds %1 lines; a configuration has at most %2.")
+                  .arg(lines->size())
+                  .arg(MaxConfigLines);
     if (!why.isEmpty()) {
         qCInfo(lcConfigLoader) << "not loaded:" << fileName << why;
         s.ConfigLines.clear();

@@ -241,8 +241,8 @@ void frmCorvista::mnuOpenLog_Click()
     if (answer == Msg::Yes) {
         QFile old(LogFileName);
         if (old.exists() && !old.remove()) {
-            MsgBox(logFailure(LogFileName, QStringLiteral("replaced"), old.errorString()), Msg::OKOnly, Msg::Exclamation,
-                   Dialogs::applicationTitle());
+            MsgBox(logFailure(LogFileName, QStringLiteral("replaced"), old.errorString()), Msg::OKOnly,
+                   Msg::Exclamation, Dialogs::applicationTitle());
             return;
         }
     }
