@@ -3,23 +3,20 @@
 #include "config/ConfigReport.h"
 
 #include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace ConfigFiles {
 
-std::optional<QStringList> readLines(const QString &path)
+std::optional<QStringList> readLines(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QString> text = RegularFile::readText(path, error);
+    if (!text)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return ConfigReport::splitLines(QString::fromLatin1(bytes));
+    return ConfigReport::splitLines(*text);
 }
 
 QString tmpSibling(const QString &path)

@@ -8,8 +8,10 @@
 
 namespace ConfigFiles {
 
-// The file's lines without their line ends (CR LF, LF or a lone CR); nothing when it cannot be read.
-std::optional<QStringList> readLines(const QString &path);
+// The file's lines without their line ends (CR LF, LF or a lone CR) and without a byte-order mark;
+// nothing when it is not a regular file, is too large to be one of these or cannot be read, with
+// the reason in *error.
+std::optional<QStringList> readLines(const QString &path, QString *error = nullptr);
 
 // The sibling of path with the extension ".tmp" ("Preset1.txt" gives "Preset1.tmp").
 QString tmpSibling(const QString &path);

@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/LinkGate.h"
+#include "platform/RegularFile.h"
 
 #include <QGroupBox>
 #include <QLoggingCategory>
@@ -79,17 +80,26 @@ QString askUnitLine(const QString &entry)
 }
 
 // The lines of the file into ConfigLines; false (ConfigLines untouched) when it is missing. A file
-// with no line or with more lines than ConfigLines holds is refused and leaves ConfigLines empty,
-// so that a caller who sends regardless sends nothing.
+// that cannot be read, or holds no line or more lines than ConfigLines holds, is refused with a
+// message that names it and says why, and leaves ConfigLines empty, so that a caller who sends
+// regardless sends nothing.
 bool readConfigurationLines(const QString &fileName)
 {
     if (!FileExists(fileName))
         return false;
     SharedState &s = shared();
-    const std::optional<QStringList> lines = ConfigFiles::readLines(fileName);
-    if (!lines || lines->isEmpty() || lines->size() > MaxConfigLines) {
-        qCInfo(lcConfigLoader) << "not loaded:" << fileName << (lines ? lines->size() : -1) << "lines";
+    QString why;
+    const std::optional<QStringList> lines = ConfigFiles::readLines(fileName, &why);
+    if (lines && lines->isEmpty())
+        why = QStringLiteral("It holds no line.");
+    else if (lines && lines->size() > MaxConfigLines)
+        why = QStringLiteral("It holds %1 lines; a configuration has at most %2.")
+                  .arg(lines->size())
+                  .arg(MaxConfigLines);
+    if (!why.isEmpty()) {
+        qCInfo(lcConfigLoader) << "not loaded:" << fileName << why;
         s.ConfigLines.clear();
+        RegularFile::showReadFailure(fileName, why);
         return false;
     }
     s.ConfigLines = *lines;
@@ -192,12 +202,14 @@ void frmCorvista::programFromConfigurationFile(const QString &fileName, const QS
     try {
         Exchange::DirectReadScope directRead;
         QString baseline;
-        if (FileExists(AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt")))
-            && LoadConfigurationFile(baseline, true))
+        const bool baselineLoaded = LoadConfigurationFile(baseline, true);
+        if (baselineLoaded)
             SendConfigurationLines(false);
-        // The user already agreed to this file: it is read again without a second question. A
-        // baseline that broke off leaves the radio unanswered, so the file does not follow it.
-        if (!ConfigSendAborted && readConfigurationLines(fileName))
+        // A baseline that is there but cannot be loaded has said why; the file alone would leave
+        // the radio half old, half new, so nothing is sent. The user already agreed to this file:
+        // it is read again without a second question. A baseline that broke off leaves the radio
+        // unanswered, so the file does not follow it.
+        if ((baselineLoaded || !FileExists(baseline)) && !ConfigSendAborted && readConfigurationLines(fileName))
             SendConfigurationLines(true);
     } catch (const RuntimeError &e) {
         qCInfo(lcConfigLoader) << "programming stopped:" << e.text();

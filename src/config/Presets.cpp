@@ -10,7 +10,7 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
-#include "platform/LinkGate.h"
+#include "platform/RegularFile.h"
 
 #include <QAction>
 #include <QCursor>
@@ -143,21 +143,22 @@ std::optional<QString> askCaption(const QString &title, QString defaultText)
 
 // Rewrites the preset file with every line that begins with prefix (any case) replaced by
 // replacement; a missing file is left missing. False, with the user told why, when the file
-// could not be rewritten: it is then as it was.
+// could not be read or rewritten: it is then as it was.
 bool rewritePresetLines(int slot, const QString &prefix, const QString &replacement)
 {
     const QString path = frmCorvista::presetPath(slot);
     if (!FileExists(path))
         return true;
-    std::optional<QStringList> lines = ConfigFiles::readLines(path);
+    QString error;
+    std::optional<QStringList> lines = ConfigFiles::readLines(path, &error);
     if (!lines) {
-        qCWarning(lcPresets) << "cannot read" << path;
-        return true;
+        qCWarning(lcPresets) << "cannot read" << path << error;
+        RegularFile::showReadFailure(path, error);
+        return false;
     }
     for (QString &line : *lines)
         if (line.startsWith(prefix, Qt::CaseInsensitive))
             line = replacement;
-    QString error;
     if (!ConfigFiles::writeThroughTmp(path, *lines, &error)) {
         qCWarning(lcPresets) << "cannot rewrite" << path << error;
         ConfigFiles::showWriteFailure(path, error);
@@ -282,29 +283,37 @@ void frmCorvista::cmdSaveToPreset_Click()
         }
         const QString path = presetPath(slot);
         const QString tmp = ConfigFiles::tmpSibling(path);
-        QFile::remove(path);
-        QFile::remove(tmp);
+        // What cannot be taken away (a folder of that name) could not be written either: the
+        // radio is not asked for a report that would have nowhere to go.
+        for (const QString &old : {path, tmp}) {
+            QFile file(old);
+            if (FileExists(old) && !file.remove()) {
+                ConfigFiles::showWriteFailure(old, file.errorString());
+                return;
+            }
+        }
         frQuick->setEnabled(false);
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));
         SaveConfigurationReport(tmp, false);
-        if (LinkGate::operationEnded()) {
-            // The user's Disconnect or Exit ended the report: no preset and no message.
-            QFile::remove(tmp);
-            frQuick->setEnabled(true);
-            return;
-        }
         // The report leaves its file only when it is complete; a radio that stopped answering
         // leaves no file, and no preset that would program a radio with half a configuration.
-        const std::optional<QStringList> report = FileExists(tmp) ? ConfigFiles::readLines(tmp) : std::nullopt;
-        QStringList lines{FileKey + QString::number(slot), NameKey + description, CaptionKey + *caption};
+        // A report that failed has said why (the radio's silence, or the file it could not
+        // write): one message is enough.
         QString error;
-        const bool written = report && ConfigFiles::writeThroughTmp(path, lines + *report, &error);
+        bool written = false;
+        if (FileExists(tmp)) {
+            const std::optional<QStringList> report = ConfigFiles::readLines(tmp, &error);
+            const QStringList lines{FileKey + QString::number(slot), NameKey + description, CaptionKey + *caption};
+            if (!report) {
+                RegularFile::showReadFailure(tmp, error);
+            } else {
+                written = ConfigFiles::writeThroughTmp(path, lines + *report, &error);
+                if (!written)
+                    ConfigFiles::showWriteFailure(path, error);
+            }
+        }
         QFile::remove(tmp);
         if (!written) {
-            // A report that failed has said why; a preset file that could not be written says it here.
-            MsgBox(error.isEmpty() ? QStringLiteral("Unspecified file I/O error.")
-                                   : QStringLiteral("Unspecified file I/O error.\r\n\r\n") + error,
-                   Msg::OKOnly, Msg::NoIcon, QStringLiteral("File I/O Error"));
             frQuick->setEnabled(true);
             return;
         }
@@ -356,9 +365,12 @@ void frmCorvista::mnuPresetView_Click()
     viewer.setWindowTitle(cmdPre[index]->text());
     if (!FileExists(path))
         return;
-    const std::optional<QStringList> lines = ConfigFiles::readLines(path);
-    if (!lines)
+    QString error;
+    const std::optional<QStringList> lines = ConfigFiles::readLines(path, &error);
+    if (!lines) {
+        RegularFile::showReadFailure(path, error);
         return;
+    }
     QString text;
     for (const QString &line : *lines)
         text += line + QStringLiteral("\r\n");

@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 
 Q_LOGGING_CATEGORY(lcQuickSetup, "wavecrest.config.quicksetup", QtWarningMsg)
 
@@ -213,10 +214,14 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
         Exchange::DirectReadScope directRead;
         auto dot = [this] { txtTerm->writeAtEnd(QStringLiteral(".")); };
 
-        // A time-out inside the baseline ends only the baseline; the role's commands still go.
+        // A time-out inside the baseline ends only the baseline; the role's commands still go. A
+        // baseline that is there but cannot be loaded has said why, and the role's commands alone
+        // would leave the radio half old, half new: nothing is sent.
         QString newRadio;
         if (LoadConfigurationFile(newRadio, true))
             SendConfigurationLines(false);
+        else if (FileExists(newRadio))
+            throw std::runtime_error("the baseline could not be loaded");
 
         CommControl &port = *MSComm1;
         Exchange::unawaitedCommand(port, QStringLiteral("MODE ") + texts.modeLetter, 250);

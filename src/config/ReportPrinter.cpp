@@ -2,7 +2,11 @@
 
 #include "config/ConfigReport.h"
 
-#include <QFile>
+#include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLoggingCategory>
@@ -46,12 +50,24 @@ bool printText(QPrinter &printer, const QString &text)
 
 bool printFile(QPrinter &printer, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcReportPrinter) << "report file could not be read" << path << file.errorString();
+    QString error;
+    const std::optional<QByteArray> bytes = RegularFile::read(path, RegularFile::TextLimit, &error);
+    if (!bytes) {
+        qCWarning(lcReportPrinter) << "report file could not be read" << path << error;
         return false;
     }
-    return printText(printer, QString::fromLatin1(file.readAll()));
+    return printText(printer, QString::fromLatin1(*bytes));
+}
+
+void proposeOutputFile(QPrinter &printer, const QString &reportFile)
+{
+    // Left empty, the dialog proposes the working folder, which is Temp: emptied at every start,
+    // it would take the user's PDF with it. Naming a PDF file makes the printer a PDF writer, so
+    // the kind of output it had is given back; choosing a printer in the dialog drops the name.
+    const QPrinter::OutputFormat format = printer.outputFormat();
+    printer.setOutputFileName(QDir(Dialogs::fileDialogFolder())
+                                  .filePath(QFileInfo(reportFile).completeBaseName() + QStringLiteral(".pdf")));
+    printer.setOutputFormat(format);
 }
 
 } // namespace ReportPrinter

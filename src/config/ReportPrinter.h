@@ -12,5 +12,8 @@ namespace ReportPrinter {
 bool printText(QPrinter &printer, const QString &text);
 // The file is read as Latin-1, as the writer wrote it. False when it cannot be read or printed.
 bool printFile(QPrinter &printer, const QString &path);
+// Where the printer dialog proposes to print to a file: the folder the file dialogs start in,
+// under the report's name. The printer chosen by default stays chosen.
+void proposeOutputFile(QPrinter &printer, const QString &reportFile);
 
 } // namespace ReportPrinter

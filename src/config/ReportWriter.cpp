@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/LinkGate.h"
 #include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -56,6 +57,11 @@ QString chooseReportFile(QString name)
         }
         if (!FileExists(name))
             return name;
+        // A folder (or a device) of that name is not a file to overwrite: it cannot be written.
+        if (const QString why = RegularFile::notAFile(name); !why.isEmpty()) {
+            ConfigFiles::showWriteFailure(name, why);
+            return {};
+        }
         switch (MsgBox(QStringLiteral("File Exists !!\r\n\r\nOverwrite ? "), Msg::YesNoCancel, Msg::NoIcon,
                        QStringLiteral("File I/O Error"))) {
         case Msg::Yes:
@@ -292,6 +298,7 @@ void frmCorvista::cmdPrint_Click()
             setStatusText(QStringLiteral("Printing"));
             QPrinter printer;
             printer.setDocName(QFileInfo(printFile).fileName());
+            ReportPrinter::proposeOutputFile(printer, printFile);
             if (!dialogs().printerDialog(printer))
                 throw ReportAborted{QStringLiteral("printer dialog cancelled")};
             if (!ReportPrinter::printFile(printer, printFile))

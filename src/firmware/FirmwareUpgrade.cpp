@@ -10,9 +10,9 @@
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
 
 #include <QAction>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -37,6 +37,8 @@ constexpr double VerdictLimitSeconds = 10.0;
 // meanwhile: "EXIT" waits this long after the output has drained, however early the answer came.
 constexpr double LoaderFinishSeconds = 1.5;
 constexpr qint64 OutputDrainLimitMs = 10000;
+// More than the radio's loader can hold: a larger file is not firmware for this radio.
+constexpr qint64 MaxFirmwareBytes = 16 << 20;
 
 struct FirmwareFile
 {
@@ -111,12 +113,16 @@ std::optional<FirmwareFile> chooseFirmwareFile()
             continue;
         }
         // A file that cannot be read, or is too short for its header, is a failure of the
-        // header read: the dialog comes back.
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
+        // header read: the dialog comes back. One that is no file, or more than the loader can
+        // hold, is named and refused before the radio is asked for anything.
+        QString error;
+        const std::optional<QByteArray> bytes = RegularFile::read(path, MaxFirmwareBytes, &error);
+        if (!bytes) {
+            RegularFile::showReadFailure(path, error);
             continue;
-        FirmwareFile file{path, f.readAll(), {}};
-        if (f.error() != QFileDevice::NoError || file.bytes.size() < 60)
+        }
+        FirmwareFile file{path, *bytes, {}};
+        if (file.bytes.size() < 60)
             continue;
         const QByteArrayView head = QByteArrayView(file.bytes).first(60);
         if (!SRecord::hasHeaderType(head) && !continueWithDoubtfulFile())

@@ -9,9 +9,11 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/LinkGate.h"
+#include "platform/RegularFile.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -21,6 +23,15 @@
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcLink, "wavecrest.link", QtWarningMsg)
+
+namespace {
+// What went wrong with the log, naming it: the system's words alone do not say which file.
+QString logFailure(const QString &path, const QString &what, const QString &why)
+{
+    return QStringLiteral("The log file could not be ") + what + QStringLiteral(":\r\n")
+        + QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n") + why;
+}
+} // namespace
 
 
 void frmCorvista::MSComm1_OnComm()
@@ -174,8 +185,8 @@ void frmCorvista::writeLog(const QString &data)
             m_logQueue.remove(0, n);
         if (m_logQueue.isEmpty() && m_logFile->flush())
             return;
-        const int answer = MsgBox(m_logFile->errorString(), Msg::RetryCancel, Msg::Critical,
-                                  Dialogs::applicationTitle());
+        const int answer = MsgBox(logFailure(LogFileName, QStringLiteral("written"), m_logFile->errorString()),
+                                  Msg::RetryCancel, Msg::Critical, Dialogs::applicationTitle());
         if (answer != Msg::Retry) {
             mnuCloseLog_Click();
             m_logQueue.clear();
@@ -217,6 +228,13 @@ void frmCorvista::mnuOpenLog_Click()
         if (path.isEmpty())
             return;
         LogFileName = path;
+        // A folder, a device or a pipe is no log: asking whether to replace it would be no help,
+        // and opening a pipe to append would wait for a reader for ever.
+        if (const QString why = RegularFile::notAFile(path); !why.isEmpty()) {
+            MsgBox(logFailure(path, QStringLiteral("opened"), why), Msg::OKOnly, Msg::Exclamation,
+                   Dialogs::applicationTitle());
+            return;
+        }
         if (!QFileInfo::exists(path)) {
             answer = Msg::No;
             break;
@@ -230,13 +248,16 @@ void frmCorvista::mnuOpenLog_Click()
     if (answer == Msg::Yes) {
         QFile old(LogFileName);
         if (old.exists() && !old.remove()) {
-            MsgBox(old.errorString(), Msg::OKOnly, Msg::Exclamation, Dialogs::applicationTitle());
+            MsgBox(logFailure(LogFileName, QStringLiteral("replaced"), old.errorString()), Msg::OKOnly,
+                   Msg::Exclamation, Dialogs::applicationTitle());
             return;
         }
     }
     auto file = std::make_unique<QFile>(LogFileName);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
-        MsgBox(file->errorString(), Msg::OKOnly, Msg::Exclamation, Dialogs::applicationTitle());
+    QString error;
+    if (!RegularFile::openForAppend(*file, &error)) {
+        MsgBox(logFailure(LogFileName, QStringLiteral("opened"), error), Msg::OKOnly, Msg::Exclamation,
+               Dialogs::applicationTitle());
         s.LogFileNum = 0;
         return;
     }

@@ -1,5 +1,6 @@
 #include "platform/PrivateProfile.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -12,13 +13,19 @@ namespace {
 
 // The file is single-byte text: Latin-1 maps each byte to one character and back, so offsets in
 // the decoded text are offsets in the file and untouched lines are written back byte for byte.
+// A byte-order mark an editor put at its start stays in the text, to be written back, and is
+// passed over by the parser.
 QString readText(const QString &filePath, bool *exists, QString *error = nullptr)
 {
-    QFile file(filePath);
-    *exists = !filePath.isEmpty() && file.open(QIODevice::ReadOnly);
-    if (!*exists && error)
-        *error = file.errorString();
-    return *exists ? QString::fromLatin1(file.readAll()) : QString();
+    const std::optional<QByteArray> bytes =
+        filePath.isEmpty() ? std::nullopt : RegularFile::read(filePath, RegularFile::TextLimit, error);
+    *exists = bytes.has_value();
+    return bytes ? QString::fromLatin1(*bytes) : QString();
+}
+
+qsizetype byteOrderMarkLength(const QString &text)
+{
+    return RegularFile::byteOrderMarkLength(QByteArrayView(text.left(3).toLatin1()));
 }
 
 bool isBlank(QChar c)
@@ -60,7 +67,7 @@ struct Line
 QVector<Line> parseLines(const QString &text)
 {
     QVector<Line> lines;
-    qsizetype pos = 0;
+    qsizetype pos = byteOrderMarkLength(text);
     while (pos < text.size()) {
         Line line;
         line.start = pos;
@@ -209,7 +216,7 @@ int writePrivateProfileString(const QString &section, const QString &key, const 
         else
             text.insert(after.end, entry + eol);
     } else {
-        if (!text.isEmpty() && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
+        if (text.size() > byteOrderMarkLength(text) && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
             text += eol;
         if (!lines.isEmpty() && !trimBlanks(QStringView(text).sliced(lines.last().start)).isEmpty())
             text += eol;   // a blank line between sections, as a person would lay them out

@@ -11,12 +11,12 @@
 #include "app/frmCorvista.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
 #include "restore/RestoreRules.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -136,9 +136,12 @@ void frmRestore::ReadConfigurationFile()
             return;
     }
     toolButtons[QStringLiteral("ProgramRadio")]->setEnabled(true);
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QString error;
+    const std::optional<QString> text = RegularFile::readText(fileName, &error);
+    if (!text) {
+        RegularFile::showReadFailure(fileName, error);
         return;
+    }
 
     for (const RadioSetting *row : Restore::rows()) {
         box(row->restoreNewBox())->setValue(QStringLiteral("n/a"));
@@ -151,8 +154,7 @@ void frmRestore::ReadConfigurationFile()
 
     Restore::ReadState state;
     // A line ends at CR LF, LF or a lone CR, as the main window's loader takes them.
-    const QStringList lines = ConfigReport::splitLines(QString::fromLatin1(file.readAll()));
-    file.close();
+    const QStringList lines = ConfigReport::splitLines(*text);
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
         if (line.contains(Restore::PartNumber)) {

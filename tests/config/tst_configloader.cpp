@@ -10,6 +10,7 @@
 #include "support/RadioRig.h"
 #include "support/ThreadedRadio.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -44,6 +45,12 @@ QStringList savedConfiguration()
 
 const QStringList Baseline{"#baseline", "XPRI 2", "CTS 7"};
 
+QString cannotBeRead(const QString &path, const QString &why)
+{
+    return QStringLiteral("The file could not be read:\r\n") + QDir::toNativeSeparators(path)
+        + QStringLiteral("\r\n\r\n") + why;
+}
+
 // Everything the radio heard; the connect's lines were emptied before the test began.
 QStringList heard(FakeRadio &radio)
 {
@@ -72,28 +79,31 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("refusal");   // why the file is refused, in the message that names it
         QTest::addColumn<QStringList>("configLines");
         const QStringList saved = savedConfiguration();
         const QStringList plain{"ADDR 1001", "XADDR 3"};
         QTest::newRow("saved configuration loads without a question")
-            << saved << QByteArray("\r\n") << int(Msg::Yes) << true << false << saved;
+            << saved << QByteArray("\r\n") << int(Msg::Yes) << true << false << QString() << saved;
         QTest::newRow("firmware line found in any case")
             << QStringList{"#with firmware version: x", "ADDR 1"} << QByteArray("\r\n") << int(Msg::No) << true
-            << false << QStringList{"#with firmware version: x", "ADDR 1"};
+            << false << QString() << QStringList{"#with firmware version: x", "ADDR 1"};
         QTest::newRow("unrecognised file answered Yes")
-            << plain << QByteArray("\r\n") << int(Msg::Yes) << true << true << plain;
+            << plain << QByteArray("\r\n") << int(Msg::Yes) << true << true << QString() << plain;
         QTest::newRow("unrecognised file answered No still holds its lines")
-            << plain << QByteArray("\r\n") << int(Msg::No) << false << true << plain;
+            << plain << QByteArray("\r\n") << int(Msg::No) << false << true << QString() << plain;
         QTest::newRow("LF line ends read as lines") << saved << QByteArray("\n") << int(Msg::Yes) << true << false
-                                                    << saved;
+                                                    << QString() << saved;
         QStringList full = saved;
         while (full.size() < 101)
             full << "CTS 1";
-        QTest::newRow("101 lines load") << full << QByteArray("\r\n") << int(Msg::Yes) << true << false << full;
-        QTest::newRow("102 lines are refused without a word")
-            << (full + QStringList{"CTS 2"}) << QByteArray("\r\n") << int(Msg::Yes) << false << false << QStringList{};
-        QTest::newRow("empty file is refused without a word")
-            << QStringList{} << QByteArray("\r\n") << int(Msg::Yes) << false << false << QStringList{};
+        QTest::newRow("101 lines load") << full << QByteArray("\r\n") << int(Msg::Yes) << true << false << QString()
+                                        << full;
+        QTest::newRow("102 lines are refused, saying so")
+            << (full + QStringList{"CTS 2"}) << QByteArray("\r\n") << int(Msg::Yes) << false << false
+            << "It holds 102 lines; a configuration has at most 101." << QStringList{};
+        QTest::newRow("empty file is refused, saying so") << QStringList{} << QByteArray("\r\n") << int(Msg::Yes)
+                                                          << false << false << "It holds no line." << QStringList{};
     }
 
     void loadChecksTheFile()
@@ -103,6 +113,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, loaded);
         QFETCH(bool, asked);
+        QFETCH(QString, refusal);
         QFETCH(QStringList, configLines);
         RIG(rig, Scale);
         frmCorvista &w = rig.openWindow();
@@ -111,9 +122,14 @@ private slots:
         rig.dialogs().answerMsgBox(answer);
         QString name = rig.env().path("chosen.txt");
         QCOMPARE(w.LoadConfigurationFile(name, false), loaded);
-        QCOMPARE(rig.dialogs().messageTexts(), asked ? QStringList{NotAConfigFile} : QStringList{});
+        QStringList messages;
         if (asked)
-            QCOMPARE(rig.dialogs().messages().first().title, QStringLiteral("File Error"));
+            messages << NotAConfigFile;
+        if (!refusal.isEmpty())
+            messages << cannotBeRead(name, refusal);
+        QCOMPARE(rig.dialogs().messageTexts(), messages);
+        if (!messages.isEmpty())
+            QCOMPARE(rig.dialogs().messages().first().title, asked ? QStringLiteral("File Error") : "File I/O Error");
         QCOMPARE(shared().ConfigLines, configLines);
         QCOMPARE(name, rig.env().path("chosen.txt"));
     }
@@ -346,6 +362,56 @@ private slots:
         QVERIFY(rig.settle());
         QVERIFY(rig.radio().lines().isEmpty());
         QVERIFY(!shared().RefreshRequested);
+    }
+
+    // A baseline that is there but cannot be loaded: sending the rest without it would leave a
+    // radio half old and half new, so nothing at all is sent, and the user reads why.
+    void unloadableBaselineStopsTheRun_data()
+    {
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<int>("baselineLines");
+        QTest::addColumn<QString>("refusal");
+        const QString tooLong = QStringLiteral("It holds 150 lines; a configuration has at most 101.");
+        QTest::newRow("150 lines: PROGRAM RADIO FROM FILE sends nothing") << "file" << 150 << tooLong;
+        QTest::newRow("150 lines: a preset sends nothing") << "preset" << 150 << tooLong;
+        QTest::newRow("150 lines: quick setup sends nothing") << "quick" << 150 << tooLong;
+        QTest::newRow("empty: quick setup sends nothing") << "quick" << 0 << "It holds no line.";
+    }
+
+    void unloadableBaselineStopsTheRun()
+    {
+        QFETCH(QString, run);
+        QFETCH(int, baselineLines);
+        QFETCH(QString, refusal);
+        RIG(rig, Scale, writableRadio());
+        QStringList baseline;
+        for (int i = 0; i < baselineLines; ++i)
+            baseline << QStringLiteral("CTS %1").arg(i % 10);
+        writeLines(rig.env().path("NewRadio.txt"), baseline);
+        QVERIFY(QDir().mkpath(rig.env().path("Presets")));
+        writeLines(rig.env().path("Presets/Preset1.txt"),
+                   QStringList{"#PresetFile1", "#Name:Pump station", "#PresetCaption:Pump"} + savedConfiguration());
+        writeLines(rig.env().path("chosen.txt"), savedConfiguration());
+        frmCorvista &w = connectQuietly(rig);
+        if (run == QLatin1String("file")) {
+            rig.dialogs().answerOpen(rig.env().path("chosen.txt"));
+            w.cmdProgramFromFile->click();
+        } else if (run == QLatin1String("preset")) {
+            rig.dialogs().answerMsgBox(Msg::Yes);
+            w.cmdPre_MouseUp(0, 1);
+        } else {
+            rig.dialogs().answerMsgBox(Msg::Yes);
+            w.cmdMaster->click();
+        }
+        QVERIFY(rig.settle());
+        QCOMPARE(heard(rig.radio()), QStringList{});
+        QStringList messages = rig.dialogs().messageTexts();
+        if (run != QLatin1String("file"))
+            messages.removeFirst();   // the run's own question
+        QCOMPARE(messages, QStringList{cannotBeRead(rig.env().path("NewRadio.txt"), refusal)});
+        QVERIFY(!shared().IgnoreCommEvents);
+        QVERIFY(w.frQuick->isEnabled());
+        QVERIFY(shared().RefreshRequested);
     }
 
     void radioSilentDuringTheBaselineGetsNothingMore()

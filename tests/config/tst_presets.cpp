@@ -262,10 +262,10 @@ private slots:
         w.cmdSaveToPreset_Click();
         QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), QStringList{});
         QCOMPARE(stateOf(w.cmdPre[0]), freeButton());
+        // A radio fault, and nothing else: no file failed.
         const QStringList messages = rig.dialogs().messageTexts();
-        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].startsWith(QLatin1String("Radio Communication Error.")));
-        QCOMPARE(messages[1], QStringLiteral("Unspecified file I/O error."));
         QVERIFY(w.frQuick->isEnabled());
         QVERIFY(!shared().IgnoreCommEvents);
     }
@@ -289,11 +289,13 @@ private slots:
         QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), QStringList{"Preset2.txt"});
         QCOMPARE(crLfFileLines(rig.env().path("Presets/Preset2.txt")), tower);
         QCOMPARE(stateOf(w.cmdPre[0]), freeButton());
+        // One message for the one failure, naming the file that could not be written.
         const auto messages = rig.dialogs().messages();
-        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.size(), 1);
         QCOMPARE(messages[0].title, QStringLiteral("File I/O Error"));
         QVERIFY2(messages[0].text.contains(QStringLiteral("File too large")), qPrintable(messages[0].text));
-        QCOMPARE(messages[1].text, QStringLiteral("Unspecified file I/O error."));
+        QVERIFY2(messages[0].text.contains(QDir::toNativeSeparators(rig.env().path("Presets/Preset1.tmp"))),
+                 qPrintable(messages[0].text));
         QVERIFY(w.frQuick->isEnabled());
         QVERIFY(!shared().IgnoreCommEvents);
     }
@@ -327,8 +329,33 @@ private slots:
         QCOMPARE(stateOf(w.cmdPre[0]), freeButton());
         const auto messages = rig.dialogs().messages();
         QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].text, QStringLiteral("Unspecified file I/O error.\r\n\r\nFile too large"));
+        QCOMPARE(messages[0].text, QStringLiteral("The file could not be saved:\r\n") + QDir::toNativeSeparators(path)
+                                       + QStringLiteral("\r\n\r\nFile too large"));
         QCOMPARE(messages[0].title, QStringLiteral("File I/O Error"));
+    }
+
+    // A folder where the preset file should go cannot be written: the user is told which and why
+    // before the radio is asked for a report that would have nowhere to go.
+    void folderInPlaceOfThePresetFileSaysSo()
+    {
+        RIG(rig, Scale, writableRadio());
+        const QString path = rig.env().path("Presets/Preset1.txt");
+        QVERIFY(QDir().mkpath(path));
+        frmCorvista &w = connectQuietly(rig);
+        rig.dialogs().answerInput("Pump");
+        rig.dialogs().answerInput("Pump station");
+        w.cmdSaveToPreset_Click();
+        QVERIFY(rig.settle());
+        QCOMPARE(rig.radio().lines(), QStringList{});
+        const auto messages = rig.dialogs().messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].title, QStringLiteral("File I/O Error"));
+        QVERIFY2(messages[0].text.startsWith(QStringLiteral("The file could not be saved:\r\n")
+                                             + QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n")),
+                 qPrintable(messages[0].text));
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(stateOf(w.cmdPre[0]), freeButton());
+        QVERIFY(w.frQuick->isEnabled());
     }
 
     void fullDiskKeepsARenamedPresetAsItWas_data()

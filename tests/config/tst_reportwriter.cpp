@@ -843,6 +843,47 @@ private slots:
             QVERIFY2(text.contains(line.simplified()), qPrintable(line));
     }
 
+    // The working folder is Temp, emptied at every start: a PDF printed there would be lost. The
+    // dialog proposes the folder the file dialogs start in, under the report's name.
+    void printerProposesAFileOutsideTemp()
+    {
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        QVERIFY(QDir::setCurrent(AppPaths::inProgramFolder(QStringLiteral("Temp"))));
+        QString proposed;
+        rig.dialogs().answerPrinter([&](QPrinter &printer) { proposed = printer.outputFileName(); });
+
+        w.cmdPrint->click();
+
+        QCOMPARE(proposed, QDir(rig.env().path(QStringLiteral("Documents"))).filePath(QStringLiteral("00123456.pdf")));
+        QVERIFY(!QFileInfo(proposed).absolutePath().startsWith(AppPaths::inProgramFolder(QStringLiteral("Temp"))));
+        // Accepted as proposed, the dialog prints there.
+        QVERIFY(readFile(proposed).startsWith("%PDF"));
+    }
+
+    // A folder in the print file's place cannot be written: one message says so and names it,
+    // and the radio is not asked for a report.
+    void folderInPlaceOfThePrintFileSaysSo()
+    {
+        RIG(rig, Scale);
+        frmCorvista &w = connectAndRead(rig);
+        const QString printFile = AppPaths::inProgramFolder(QStringLiteral("Temp/00123456.txt"));
+        QVERIFY(QDir().mkpath(printFile));
+
+        w.cmdPrint->click();
+
+        const auto shown = rig.dialogs().shown;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("File I/O Error"));
+        QCOMPARE(shown[0].text, QStringLiteral("The file could not be saved:\r\n") + QDir::toNativeSeparators(printFile)
+                                    + QStringLiteral("\r\n\r\nIt is a folder, not a file."));
+        QVERIFY(rig.settle());
+        QVERIFY(!commandsHeard(rig.radio()).contains(QStringLiteral("ser")));
+        QVERIFY(!shared().ReportWritten);
+        QVERIFY(!shared().IgnoreCommEvents);
+        QVERIFY(w.frQuick->isEnabled());
+    }
+
     void longTextIsPrintedOnSeveralPages()
     {
         TestEnv env;

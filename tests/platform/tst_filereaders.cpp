@@ -1,0 +1,362 @@
+// Every place that reads a file the user chose or the program found beside it, given what is not
+// a plain file there (a FIFO, a folder), a file far larger than its kind, or a text file that
+// starts with a UTF-8 byte-order mark.
+#include "app/frmCorvista.h"
+#include "common/SharedState.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "restore/frmRestore.h"
+#include "support/MockCommControl.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const QString App = QStringLiteral("KARVEL Wavecrest SS Configuration");
+const QByteArray Bom("\xEF\xBB\xBF");
+
+enum class Reader { ConfigFile, NewRadio, Preset, RestoreLoad, LogAppend, SettingsStore, Firmware };
+enum class Odd { Fifo, Folder, Oversized, ByteOrderMark };
+
+// A reader that opens a FIFO the blocking way waits for a writer for ever. Once the reader has
+// had a second and a half, this lends it both ends, so that a test of that fault fails instead of
+// hanging.
+class FifoRescue
+{
+public:
+    explicit FifoRescue(const QString &path) : m_path(QFile::encodeName(path))
+    {
+#ifdef Q_OS_UNIX
+        m_thread = std::thread([this] {
+            for (int waited = 0; !m_stop && waited < 1500; waited += 10)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            while (!m_stop) {
+                const int r = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+                const int w = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+                if (w >= 0)
+                    ::close(w);
+                if (r >= 0)
+                    ::close(r);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+#endif
+    }
+    ~FifoRescue()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    QByteArray m_path;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// The longest time the event loop went without running a timer while the watch was on.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_clock.start();
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+        m_timer.start(5);
+    }
+    qint64 longestStallMs()
+    {
+        tick();
+        return m_longest;
+    }
+
+private:
+    void tick()
+    {
+        const qint64 now = m_clock.elapsed();
+        m_longest = qMax(m_longest, now - m_last);
+        m_last = now;
+    }
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray crLf(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines)
+        out += line.toLatin1() + "\r\n";
+    return out;
+}
+
+const QStringList SavedConfiguration{"#Created by Karvel Wavecrest Configuration Software Version 3.0.1",
+                                     "#With Firmware Version:  17-2851A01 3.2.0  01Jan2024", "UNIT 12345",
+                                     "ADDR 1001"};
+const QStringList Baseline{"XPRI 2", "CTS 7"};
+const QStringList Preset{"#PresetFile1", "#Name:Tower site master", "#PresetCaption:Tower",
+                         "#With Firmware Version:  17-2851A01 3.2.0  01Jan2024", "ADDR 1001"};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Reader)
+Q_DECLARE_METATYPE(Odd)
+
+class TestFileReaders : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<frmCorvista> w;
+    MockCommControl *port = nullptr;
+
+    void openWindow()
+    {
+        w = std::make_unique<frmCorvista>();
+        w->quitOnUnload = false;
+        w->Form_Load();
+        shared().LogoutOnQuitPref = false;
+        // As when a radio is connected: the runs end with a read-out request, not a connect. No
+        // keep-alive meets the port meanwhile.
+        w->Timer1->stop();
+        port->setPortOpen(true);
+        port->takeWritten();
+    }
+
+private slots:
+    void initTestCase()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("Needs FIFOs.");
+#else
+        // A log opened on a FIFO whose reader went away must fail its write, not end the test.
+        std::signal(SIGPIPE, SIG_IGN);
+#endif
+    }
+
+    void init()
+    {
+        env = std::make_unique<TestEnv>(0.01);
+        CommFactory::setFactory([this](QObject *parent) {
+            auto p = std::make_unique<MockCommControl>(parent);
+            if (!port)
+                port = p.get();   // the main window's; the restore window makes one of its own
+            return p;
+        });
+    }
+
+    void cleanup()
+    {
+        w.reset();
+        port = nullptr;
+        env.reset();
+    }
+
+    void oddFilesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<Reader>("reader");
+        QTest::addColumn<Odd>("odd");
+        QTest::addColumn<QString>("reason");   // in the message; empty: no message, the read goes on
+        const struct
+        {
+            Reader reader;
+            const char *name;
+            bool oversized;
+            bool byteOrderMark;
+        } readers[] = {
+            {Reader::ConfigFile, "configuration file", true, true},
+            {Reader::NewRadio, "NewRadio.txt", true, true},
+            {Reader::Preset, "preset", true, true},
+            {Reader::RestoreLoad, "restore window's Load", true, true},
+            {Reader::LogAppend, "log append", false, false},
+            {Reader::SettingsStore, "settings store", true, true},
+            {Reader::Firmware, "firmware file", true, false},
+        };
+        for (const auto &r : readers) {
+            // The store's rule: a store that cannot be read gives every default, and start-up goes on.
+            const bool store = r.reader == Reader::SettingsStore;
+            QTest::addRow("%s: a FIFO %s", r.name, store ? "gives the defaults" : "is named in the message")
+                << r.reader << Odd::Fifo << (store ? QString() : QStringLiteral("not a file"));
+            QTest::addRow("%s: a folder %s", r.name, store ? "gives the defaults" : "is named in the message")
+                << r.reader << Odd::Folder << (store ? QString() : QStringLiteral("folder"));
+            if (r.oversized)
+                QTest::addRow("%s: an oversized file %s", r.name,
+                              store ? "gives the defaults" : "is named in the message")
+                    << r.reader << Odd::Oversized << (store ? QString() : QStringLiteral("larger than"));
+            if (r.byteOrderMark)
+                QTest::addRow("%s: a byte-order mark is read as without it", r.name)
+                    << r.reader << Odd::ByteOrderMark << QString();
+        }
+    }
+
+    void oddFilesAreRefusedAtOnce()
+    {
+        QFETCH(Reader, reader);
+        QFETCH(Odd, odd);
+        QFETCH(QString, reason);
+#ifdef Q_OS_UNIX
+        QString path;
+        QStringList content;
+        switch (reader) {
+        case Reader::ConfigFile: path = env->path("chosen.txt"); content = SavedConfiguration; break;
+        case Reader::NewRadio: path = env->path("NewRadio.txt"); content = Baseline; break;
+        case Reader::Preset: path = env->path("Presets/Preset1.txt"); content = Preset; break;
+        case Reader::RestoreLoad: path = env->path("chosen.txt"); content = SavedConfiguration.mid(2); break;
+        case Reader::LogAppend: path = env->path("radio.log"); break;
+        case Reader::SettingsStore:
+            path = SettingsStore::fileName(App);
+            content = QStringList{"[Properties]", "CommPort=3"};
+            break;
+        case Reader::Firmware: path = env->path("radio.s28"); break;
+        }
+
+        if (reader == Reader::NewRadio)
+            writeFile(env->path("chosen.txt"), crLf(SavedConfiguration));
+        // A preset's button is in use when its file changes under it.
+        const bool presetInUse = reader == Reader::Preset && odd != Odd::ByteOrderMark;
+        if (presetInUse)
+            writeFile(path, crLf(Preset));
+        if (reader != Reader::SettingsStore) {
+            openWindow();
+            QCOMPARE(w->cmdPre[0]->property("Tag").toString(), presetInUse ? QString() : "EMPTY");
+        }
+
+        QFile::remove(path);
+        QDir().mkpath(QFileInfo(path).path());
+        std::unique_ptr<FifoRescue> rescue;
+        switch (odd) {
+        case Odd::Fifo:
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+            rescue = std::make_unique<FifoRescue>(path);
+            break;
+        case Odd::Folder: QVERIFY(QDir().mkpath(path)); break;
+        case Odd::Oversized: {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(crLf(content));
+            QVERIFY(f.resize(reader == Reader::Firmware ? 17 << 20 : 2 << 20));
+            break;
+        }
+        case Odd::ByteOrderMark: writeFile(path, Bom + crLf(content)); break;
+        }
+
+        std::unique_ptr<frmRestore> restore;
+        QString read;
+        StallWatch watch;
+        QElapsedTimer took;
+        took.start();
+        switch (reader) {
+        case Reader::ConfigFile:
+            if (odd == Odd::ByteOrderMark) {
+                QString name = path;
+                QVERIFY(w->LoadConfigurationFile(name, false));
+                read = shared().ConfigLines.value(0);
+            } else {
+                env->dialogs().answerOpen(path);
+                w->cmdProgramFromFile_Click();
+            }
+            break;
+        case Reader::NewRadio:
+            if (odd == Odd::ByteOrderMark) {
+                QString name;
+                QVERIFY(w->LoadConfigurationFile(name, true));
+                read = shared().ConfigLines.value(0);
+            } else {
+                env->dialogs().answerOpen(env->path("chosen.txt"));
+                w->cmdProgramFromFile_Click();
+            }
+            break;
+        case Reader::Preset:
+            if (odd == Odd::ByteOrderMark) {
+                w->LoadPresetButtons();
+                read = w->cmdPre[0]->text();
+            } else {
+                w->LoadPresetButtons();
+                env->dialogs().answerMsgBox(Msg::Yes);   // "Program connected radio using preset"
+                w->cmdPre_MouseUp(0, 1);
+            }
+            break;
+        case Reader::RestoreLoad:
+            restore = std::make_unique<frmRestore>(*w);
+            env->dialogs().answerOpen(path);
+            restore->ReadConfigurationFile();
+            read = restore->box(QStringLiteral("NewUnitAddr"))->value();
+            break;
+        case Reader::LogAppend:
+            env->dialogs().answerSave(path);
+            env->dialogs().answerMsgBox(Msg::No);   // if asked to replace it: append
+            w->mnuOpenLog_Click();
+            break;
+        case Reader::SettingsStore:
+            openWindow();
+            read = QString::number(port->commPort());
+            break;
+        case Reader::Firmware:
+            env->dialogs().answerOpen(path);
+            w->mnuSendText_Click();
+            break;
+        }
+        const qint64 elapsed = took.elapsed();
+        const qint64 stall = watch.longestStallMs();
+        rescue.reset();
+
+        QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+        QVERIFY2(stall < 500, qPrintable(QStringLiteral("no event handled for %1 ms").arg(stall)));
+        QCOMPARE(port->written(), QByteArray());
+        QStringList named;
+        for (const auto &box : env->dialogs().messages())
+            if (box.text.contains(QDir::toNativeSeparators(path)))
+                named << box.text;
+        if (!reason.isEmpty()) {
+            QCOMPARE(named.size(), 1);
+            QVERIFY2(named[0].contains(reason), qPrintable(named[0]));
+        } else {
+            QCOMPARE(named, QStringList{});
+        }
+        if (reader == Reader::LogAppend) {
+            QCOMPARE(shared().LogFileNum, qint16(0));
+            QVERIFY(w->mnuOpenLog->isEnabled());
+        }
+        if (reader == Reader::SettingsStore && odd != Odd::ByteOrderMark) {
+            QCOMPARE(read, QStringLiteral("1"));
+            QVERIFY(shared().KeepAlivePref);
+        }
+        if (odd == Odd::ByteOrderMark) {
+            const QString expected = reader == Reader::Preset          ? QStringLiteral("Tower")
+                                   : reader == Reader::SettingsStore ? QStringLiteral("3")
+                                                                     : content.first();
+            QCOMPARE(read, expected);
+            QVERIFY(env->dialogs().messages().isEmpty());
+        }
+#endif
+    }
+};
+
+QTEST_MAIN(TestFileReaders)
+#include "tst_filereaders.moc"
