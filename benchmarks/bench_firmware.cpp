@@ -10,7 +10,6 @@
 #include "common/SharedState.h"
 #include "fakeradio/FirmwareImage.h"
 #include "platform/Clock.h"
-#include "support/CpuTime.h"
 #include "support/RadioRig.h"
 #include "support/ThreadedRadio.h"
 
@@ -53,18 +52,7 @@ bool run(double scale, bool uartQueue)
             verdict = s.text;
         }
     };
-    // The program's CPU time, read on the radio's thread as the file's bytes arrive there.
-    const clockid_t programCpu = currentThreadCpuClock();
-    double cpuFirst = -1, cpuLast = -1, lastSeen = -1;
-    QObject::connect(&rig.pty(), &PtyPort::received, &rig.pty(), [&] {
-        const FakeRadio::LoaderLog &log = rig.radio().loaderLog();
-        if (log.firstByteAt < 0 || log.lastByteAt == lastSeen)
-            return;
-        lastSeen = log.lastByteAt;
-        cpuLast = cpuSeconds(programCpu);
-        if (cpuFirst < 0)
-            cpuFirst = cpuLast;
-    }, Qt::DirectConnection);
+    const LoaderCpuTime programCpu(rig.radio(), rig.pty());
 
     QElapsedTimer whole;
     whole.start();
@@ -83,7 +71,7 @@ bool run(double scale, bool uartQueue)
     std::printf("  floor:                   %.3f s (file bytes x 10 bits / 115200)\n", floor);
     std::printf("  ratio:                   %.4f (target at most 1.05)\n", transfer / floor);
     std::printf("  program's CPU:           %.2f %% of a core over the transfer stage (target under 5 %%)\n",
-                100.0 * (cpuLast - cpuFirst) / (transfer * Clock::scale()));
+                100.0 * programCpu.seconds() / (transfer * Clock::scale()));
     std::printf("  loader's verdict:        %s\n", qPrintable(log.verdict));
     if (verdict.isEmpty()) {
         std::printf("  program reported:        no verdict; messages: %s\n",

@@ -267,24 +267,15 @@ private:
         return done;
     }
 
-    // Before the program changes the slave's settings, on the program's thread.
-    void lineChanging()
-    {
-        std::lock_guard lock(m_mutex);
-        const double now = Clock::nowSeconds();
-        qsizetype through = 0;
-        while (through < qsizetype(m_through.size()) && m_through[size_t(through)] <= now)
-            ++through;
-        const QByteArray bytes = takeBytes(qsizetype(m_through.size()), 200);
-        post(bytes.left(through), true);
-        post(bytes.mid(through), false);
-        m_through.clear();
-        m_lineFreeAt = now;
-    }
+    // Before the program changes the slave's settings, on the program's thread: what is not
+    // through is lost.
+    void lineChanging() { cutLine(true); }
 
     // The program discards its output queue (tcflush): what is through still arrives, the rest
     // never does.
-    void lineFlushed()
+    void lineFlushed() { cutLine(false); }
+
+    void cutLine(bool keepLost)
     {
         std::lock_guard lock(m_mutex);
         const double now = Clock::nowSeconds();
@@ -293,6 +284,8 @@ private:
             ++through;
         const QByteArray bytes = takeBytes(qsizetype(m_through.size()), 200);
         post(bytes.left(through), true);
+        if (keepLost)
+            post(bytes.mid(through), false);
         m_through.clear();
         m_lineFreeAt = now;
     }
