@@ -130,7 +130,11 @@ private slots:
         // As long as what is queued: at the old speed it would outlast the drain and be cut.
         const QByteArray late = QByteArray(1000, 'y') + '\r';
         int refused = 0;
-        QTimer::singleShot(Clock::realMs(100), this, [&] {
+        // Runs at the first event round, which is the drain's.
+        bool ran = false;
+        QObject context;
+        QTimer::singleShot(0, &context, [&] {
+            ran = true;
             try {
                 if (handler == "write")
                     port.output(late);
@@ -150,9 +154,11 @@ private slots:
             port.setPortOpen(false);
         else
             port.setSettings(QStringLiteral("115200,N,8,1"));
+        const bool ranInTheDrain = ran;
         QVERIFY(rig.settle());
         Clock::pumpFor(100);
 
+        QVERIFY(ranInTheDrain);
         QCOMPARE(rig.pty().lostBytes(), QByteArray());
         QVERIFY(rig.radio().received().startsWith(queued));
         QCOMPARE(port.portOpen(), drain == "speed" || handler == "open");
