@@ -794,13 +794,17 @@ bool frmCorvista::Form_Unload()
         }
         if (MSComm1->portOpen()) {
             for (;;) {
-                if (Clock::waitFor([this] { return MSComm1->outBufferCount() == 0; }, 10000))
+                if (MSComm1->waitUntilSent(10000))
                     break;
                 // A shut-down that a signal asked for has no one to answer the box.
                 if (!askOnShutdownDrain)
                     break;
                 const int answer = MsgBox(QStringLiteral("Data cannot be sent"), Msg::AbortRetryIgnore, Msg::Question,
                                           Dialogs::applicationTitle());
+                // Giving up the output throws it away: the close that follows, or the next
+                // command, does not wait behind it.
+                if (answer == Msg::Abort || answer == Msg::Ignore)
+                    MSComm1->discardOutput();
                 if (answer == Msg::Abort)
                     return false;
                 if (answer == Msg::Ignore)

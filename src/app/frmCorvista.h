@@ -303,6 +303,9 @@ public:
 
     // Whether the window closes for real (tests keep it open across several shut-downs).
     bool quitOnUnload = true;
+    // Sees every chunk the receive path appends to RxBuffer, before RxBuffer's bound trims it
+    // (the firmware upgrade reads its verdict here).
+    std::function<void(const QString &)> onRxAppended;
 
     static frmCorvista *instance();
 

@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcFirmware, "wavecrest.firmware", QtWarningMsg)
@@ -30,9 +31,8 @@ const QString LinkSettings = QStringLiteral("19200,N,8,1");
 // Ends the last block. A CR also closes an end record that the file leaves without a line end.
 constexpr char Filler = '\r';
 // The loader answers once the last record has reached it. It is given this long after the output
-// has physically left the port, and the whole wait never runs longer than the limit.
+// has left the port.
 constexpr double VerdictGraceSeconds = 1.5;
-constexpr double VerdictLimitSeconds = 10.0;
 // The loader may answer before it has finished writing the image, and loses a byte that comes
 // meanwhile: "EXIT" waits this long after the output has drained, however early the answer came.
 constexpr double LoaderFinishSeconds = 1.5;
@@ -46,17 +46,6 @@ struct FirmwareFile
     QByteArray bytes;
     QString version;   // decoded from the header record
 };
-
-// How long the line needs for bytes at the port's speed and character format.
-double lineSeconds(const CommControl &port, qsizetype bytes)
-{
-    int baud = 0, dataBits = 8, stopBits = 1;
-    char parity = 'N';
-    if (!CommControl::parseSettings(port.settings(), &baud, &parity, &dataBits, &stopBits) || baud <= 0)
-        return 0;
-    const int bitsPerCharacter = 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits;
-    return double(bytes) * bitsPerCharacter / baud;
-}
 
 void setUpgradeEnabled(frmCorvista &w, bool enabled)
 {
@@ -195,7 +184,7 @@ void showEraseProgress()
     progress.unload();
 }
 
-enum class LoaderEntry { Ready, Ended, Disconnected };
+enum class LoaderEntry { Ready, Ended, Disconnected, NoLoader };
 
 LoaderEntry enterLoader(frmCorvista &w, const FirmwareFile &file)
 {
@@ -220,6 +209,12 @@ LoaderEntry enterLoader(frmCorvista &w, const FirmwareFile &file)
             showEraseProgress();
             if (!wakeLoader(w))
                 return LoaderEntry::Disconnected;
+            // The radio's firmware is gone and what answered is not its loader: the user must
+            // hear of it, and the link comes back as after a failed transfer.
+            if (!Exchange::endsWith(s.RxBuffer, Prompt::Loader, CompareMode::IgnoreCase)) {
+                qCInfo(lcFirmware) << "the woken radio is not in its loader:" << s.RxBuffer.right(40);
+                return LoaderEntry::NoLoader;
+            }
         }
     }
     if (!Exchange::endsWith(s.RxBuffer, Prompt::Loader, CompareMode::IgnoreCase)) {
@@ -234,6 +229,34 @@ struct Transfer
 {
     bool programmed = false;   // the loader answered "PROGRAMMED OK" to the file
     double drainedAt = 0;      // nominal seconds: the file has left the port by then
+};
+
+// The loader's answer to the last block, looked for in what arrives from then on as it arrives:
+// RxBuffer keeps only its newest megabyte, and a talkative loader fills that.
+class VerdictWatch
+{
+public:
+    explicit VerdictWatch(frmCorvista &w) : m_w(w) {}
+    ~VerdictWatch() { m_w.onRxAppended = nullptr; }
+    VerdictWatch(const VerdictWatch &) = delete;
+    VerdictWatch &operator=(const VerdictWatch &) = delete;
+
+    void start()
+    {
+        m_w.onRxAppended = [this](const QString &data) {
+            if (m_found)
+                return;
+            m_tail += data;
+            m_found = m_tail.contains(Reply::ProgrammedOk, Qt::CaseInsensitive);
+            m_tail = m_tail.right(Reply::ProgrammedOk.size() - 1);
+        };
+    }
+    bool found() const { return m_found; }
+
+private:
+    frmCorvista &m_w;
+    QString m_tail;
+    bool m_found = false;
 };
 
 // Sends the file at 115200 baud.
@@ -268,56 +291,45 @@ Transfer transferFirmware(frmCorvista &w, const FirmwareFile &file)
     w.statusBar()->setEnabled(false);
     s.ShowCommStatus = false;
 
-    // Where in RxBuffer the loader's answer to the last block can begin: an answer that came
-    // before it went out belongs to something else.
-    qsizetype verdictFrom = -1;
+    // An answer that came before the last block went out belongs to something else.
+    VerdictWatch verdict(w);
     qsizetype sent = 0;
-    double firstBlockAt = -1;
     int k = 0;
     bool exhausted = false;
-    const auto drained = [&] { return port.outBufferCount() == 0 || s.DownloadCancelled; };
+    const auto cancelled = [&] { return s.DownloadCancelled; };
     while (!exhausted && !s.DownloadCancelled) {
         QByteArray block;
         if (length - sent <= blockSize) {
             block = file.bytes.mid(sent) + Filler;
             exhausted = true;
-            verdictFrom = s.RxBuffer.size();
+            verdict.start();
         } else {
             progress.ProgressBar1->setValue(int(double(k) * double(blockSize) / double(length) * 100.0));
             ++k;
             block = file.bytes.mid(sent, blockSize);
         }
-        if (firstBlockAt < 0)
-            firstBlockAt = Clock::nowSeconds();
         sent += block.size();
         port.output(block);
         // No deadline: a line without handshaking always drains, and Cancel ends the wait too.
-        while (!Clock::waitFor(drained, 60000)) {
-        }
+        port.waitUntilSent(std::numeric_limits<qint64>::max() / 2, cancelled);
     }
+    // The grace for the loader's answer counts from here: the last byte has left the port (a
+    // loader that held the line meanwhile is given its time).
+    const double drainedAt = Clock::nowSeconds();
     qCDebug(lcFirmware) << "transfer ended:" << sent << "of" << length << "bytes, cancelled:" << !exhausted;
 
     s.DownloadCancelled = true;
     progress.unload();
-    const auto answered = [&] {
-        return verdictFrom >= 0
-            && s.RxBuffer.indexOf(Reply::ProgrammedOk, qMin(verdictFrom, s.RxBuffer.size()), Qt::CaseInsensitive) >= 0;
-    };
-    const double waitStart = Clock::nowSeconds();
-    port.drainOutput();
-    // Where the system cannot tell (a pseudo-terminal reports its queue empty at once), the line
-    // still needs its time for what was sent: the output has not drained before that either.
-    const double drainedAt = std::max(Clock::nowSeconds(), firstBlockAt + lineSeconds(port, sent));
-    const double deadline = std::min(drainedAt + VerdictGraceSeconds, waitStart + VerdictLimitSeconds);
-    Clock::waitFor(answered, qint64(std::max(0.0, deadline - Clock::nowSeconds()) * 1000.0));
-    return {answered(), drainedAt};
+    Clock::waitFor([&] { return verdict.found(); },
+                   qint64(std::max(0.0, drainedAt + VerdictGraceSeconds - Clock::nowSeconds()) * 1000.0));
+    return {verdict.found(), drainedAt};
 }
 
 // Holds "EXIT" back until the loader has had its time after the last byte left the port.
 void waitForLoaderToFinish(CommControl &port, double drainedAt)
 {
     if (port.outBufferCount() != 0) {
-        if (!Clock::waitFor([&] { return port.outBufferCount() == 0; }, OutputDrainLimitMs))
+        if (!port.waitUntilSent(OutputDrainLimitMs))
             qCInfo(lcFirmware) << "output still queued:" << port.outBufferCount() << "bytes";
         drainedAt = std::max(drainedAt, Clock::nowSeconds());
     }
@@ -344,8 +356,7 @@ void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
     setUpgradeEnabled(w, true);
     s.DownloadCancelled = true;
     frmProgram::instance().unload();
-    // "EXIT" must reach the loader at 115200 before the line speed changes under it.
-    port.drainOutput();
+    // "EXIT" reaches the loader at 115200: the speed changes once the output has left.
     port.setSettings(LinkSettings);
     w.setSettingsText(QStringLiteral("Settings: ") + port.settings());
     w.DisconnectRadio();
@@ -376,13 +387,22 @@ void frmCorvista::mnuSendText_Click()
         return;
     }
     try {
-        if (enterLoader(*this, *file) != LoaderEntry::Ready)
+        const LoaderEntry entry = enterLoader(*this, *file);
+        if (entry == LoaderEntry::NoLoader)
+            reportAndReconnect(*this, Transfer{});
+        if (entry != LoaderEntry::Ready)
             return;
         reportAndReconnect(*this, transferFirmware(*this, *file));
     } catch (const CommError &e) {
-        // The run ends where it is: the controls stay disabled and the port keeps its speed. The
-        // progress window would otherwise stand over the error with nothing behind it.
+        // The run ends where it is: the controls stay disabled. The progress window would
+        // otherwise stand over the error with nothing behind it.
         qCInfo(lcFirmware) << "upgrade ended by serial error" << e.number() << e.text();
+        // Whatever ended the run, the port is given the radio's speed back: at 115200 every later
+        // connect fails, just when the user must reconnect to load the firmware again.
+        try {
+            MSComm1->setSettings(LinkSettings);
+        } catch (const CommError &) {
+        }
         if (frmProgram::instance().isLoaded()) {
             shared().DownloadCancelled = true;
             frmProgram::instance().unload();

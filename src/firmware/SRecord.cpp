@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace SRecord {
 
 namespace {
@@ -38,6 +40,16 @@ bool isBlank(char c)
 bool isEndRecord(char type)
 {
     return type == '7' || type == '8' || type == '9';
+}
+
+bool isDataRecord(char type)
+{
+    return type == '1' || type == '2' || type == '3';
+}
+
+bool isCountRecord(char type)
+{
+    return type == '5' || type == '6';
 }
 
 bool sameText(const QString &a, const QString &b)
@@ -122,7 +134,15 @@ std::optional<QString> recordFault(QByteArrayView line)
 {
     if (line.isEmpty())
         return QStringLiteral("the line is empty");
-    if (line[0] != 'S' && line[0] != 's')
+    // The file goes out unchanged, and the loader reads a record to its line end: what it would
+    // refuse after the radio was erased is refused here, before anything is sent.
+    if (std::all_of(line.begin(), line.end(), isBlank))
+        return QStringLiteral("it holds only white space");
+    if (isBlank(line.front()) || isBlank(line.back()))
+        return QStringLiteral("it has white space before or after the record");
+    if (line[0] == 's')
+        return QStringLiteral("it begins with a lower-case \"s\"");
+    if (line[0] != 'S')
         return QStringLiteral("it does not begin with \"S\"");
     if (line.size() < 2 || addressBytes(line[1]) == 0)
         return QStringLiteral("its record type is not one of S0-S3 or S5-S9");
@@ -137,6 +157,8 @@ std::optional<QString> recordFault(QByteArrayView line)
         return QStringLiteral("its length does not match its byte count");
     if (count < addressBytes(line[1]) + 1)
         return QStringLiteral("it is too short for its record type");
+    if (isCountRecord(line[1]) && count > addressBytes(line[1]) + 1)
+        return QStringLiteral("a count record carries no data");
     // The checksum byte makes the sum of the count, address and data bytes 0xFF.
     unsigned sum = 0;
     for (int i = 0; i < hex.size(); i += 2)
@@ -151,6 +173,7 @@ std::optional<Fault> findFault(QByteArrayView file)
     int lineNo = 0;
     int lastRecord = 0;
     bool ended = false;
+    bool hasData = false;
     qsizetype pos = 0;
     while (pos < file.size()) {
         qsizetype end = pos;
@@ -171,8 +194,6 @@ std::optional<Fault> findFault(QByteArrayView file)
         else if (crs > 1)
             lineNo += int(crs - 1);
 
-        while (!line.isEmpty() && isBlank(line.back()))
-            line.chop(1);
         if (ended) {
             // Behind the end record only blanks and DOS end-of-file marks may follow.
             for (const char c : line)
@@ -184,13 +205,17 @@ std::optional<Fault> findFault(QByteArrayView file)
             continue;
         // An end-of-file mark may close the end record's own line.
         QByteArrayView record = line;
-        while (!record.isEmpty() && (isBlank(record.back()) || record.back() == EndOfFile))
-            record.chop(1);
-        const bool closesFile = record.size() < line.size() && !recordFault(record) && isEndRecord(record[1]);
-        if (!closesFile)
-            record = line;
+        const qsizetype mark = line.indexOf(EndOfFile);
+        if (mark > 0) {
+            const QByteArrayView before = line.first(mark);
+            const QByteArrayView after = line.sliced(mark);
+            const bool onlyMarks = std::all_of(after.begin(), after.end(), [](char c) { return isBlank(c) || c == EndOfFile; });
+            if (onlyMarks && !recordFault(before) && isEndRecord(before[1]))
+                record = before;
+        }
         if (const auto why = recordFault(record))
             return Fault{at, *why};
+        hasData = hasData || isDataRecord(record[1]);
         lastRecord = at;
         ended = isEndRecord(record[1]);
     }
@@ -199,6 +224,9 @@ std::optional<Fault> findFault(QByteArrayView file)
     // A file cut short at a line end is still a run of good records; only the end record tells.
     if (!ended)
         return Fault{lastRecord, QStringLiteral("the file ends here without an end record (S7, S8 or S9)")};
+    // The loader refuses a file that carries nothing to write.
+    if (!hasData)
+        return Fault{lastRecord, QStringLiteral("the file holds no data record (S1, S2 or S3)")};
     return std::nullopt;
 }
 

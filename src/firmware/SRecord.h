@@ -41,10 +41,11 @@ QList<LetterQuestion> letterQuestions(const QString &current, const QString &inc
 // Why one line is not a valid record; nothing when it is.
 std::optional<QString> recordFault(QByteArrayView line);
 
-// The first line of a file that is not a valid S-record (type, length, checksum), or the place
-// where a complete file's end record should be. Lines end in CR LF, CR CR LF, LF or CR; empty
-// lines and blanks at a line's end are passed over, and behind the end record only blanks and
-// DOS end-of-file marks (^Z) may follow.
+// The first line of a file that the loader would refuse: not a valid S-record (type in upper
+// case, length, checksum, no white space around it, a count record without data), or the place
+// where a complete file's end record or its data records should be. Lines end in CR LF, CR CR LF,
+// LF or CR; empty lines are passed over, and behind the end record only blanks and DOS
+// end-of-file marks (^Z) may follow.
 struct Fault
 {
     int line = 0;      // 1-based

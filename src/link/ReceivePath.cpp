@@ -148,6 +148,8 @@ void frmCorvista::appendToRxBuffer(const QString &data)
     qsizetype from = searched ? qMax<qsizetype>(0, m_rxSearchedTo - Reply::Closed.size()) : 0;
     if (!searched)
         m_rxClosedFound = false;
+    if (onRxAppended)
+        onRxAppended(data);
     s.RxBuffer += data;
     if (s.RxBuffer.size() > SharedState::RxBufferLimit) {
         const qsizetype drop = s.RxBuffer.size() - SharedState::RxBufferLimit;

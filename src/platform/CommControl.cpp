@@ -1,10 +1,13 @@
 #include "platform/CommControl.h"
+#include "platform/Clock.h"
 #include "platform/LinkGate.h"
 #include "platform/SerialCommControl.h"
 
 #include <QLoggingCategory>
 
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 
 Q_LOGGING_CATEGORY(lcWriteGate, "wavecrest.link", QtWarningMsg)
 
@@ -15,6 +18,64 @@ void CommControl::output(const QByteArray &bytes)
         throw CommError(CommErr::WriteRefused, QStringLiteral("The radio is busy with another operation"));
     }
     writeOut(bytes);
+}
+
+double CommControl::lineSeconds(qsizetype bytes) const
+{
+    int baud = 0, dataBits = 8, stopBits = 1;
+    char parity = 'N';
+    if (bytes <= 0 || !parseSettings(m_settings, &baud, &parity, &dataBits, &stopBits) || baud <= 0)
+        return 0;
+    const int bitsPerCharacter = 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits;
+    return double(bytes) * bitsPerCharacter / baud;
+}
+
+bool CommControl::waitUntilSent(qint64 timeoutMs, const std::function<bool()> &stop)
+{
+    // Nothing signals an empty queue, so the wait wakes when the queue's own line time says it
+    // will be empty, and looks again. A queue that has not moved since the last look (a far end
+    // that holds the line, a stalled device) is looked at less often, down to a few times a second.
+    constexpr double StalledLookSeconds = 0.25;
+    const double deadline = Clock::nowSeconds() + double(timeoutMs) / 1000.0;
+    const auto stopped = [&] { return stop && stop(); };
+    // A closed port has nothing left to send.
+    const auto over = [&] { return secondsUntilSent() <= 0 || stopped(); };
+    int lastQueued = -1;
+    double stalledLook = 0;
+    for (;;) {
+        if (secondsUntilSent() <= 0)
+            return true;
+        if (stopped())
+            return false;
+        const double now = Clock::nowSeconds();
+        if (now >= deadline)
+            return false;
+        const int queued = outBufferCount();
+        double wait = secondsUntilSent();
+        if (queued > 0 && queued == lastQueued) {
+            stalledLook = std::min(StalledLookSeconds, std::max(wait, 2 * stalledLook));
+            wait = std::max(wait, stalledLook);
+        } else {
+            stalledLook = 0;
+        }
+        lastQueued = queued;
+        wait = std::min(wait, deadline - now);
+        const double realMs = wait * 1000.0 * Clock::scale();
+        if (realMs >= 2.0) {
+            // Until about a millisecond before the queue is due to be empty: a timer may be a
+            // millisecond late.
+            const qint64 nominalMs = qint64(std::floor((std::floor(realMs) - 1.0) / Clock::scale()));
+            Clock::waitFor(over, std::max<qint64>(1, nominalMs));
+            continue;
+        }
+        // The last millisecond or two: what is pending is handled, and the rest is slept, which
+        // is finer than a timer.
+        Clock::doEvents();
+        if (over())
+            continue;
+        const double left = std::min(secondsUntilSent(), deadline - Clock::nowSeconds());
+        Clock::sleepMs(std::max<qint64>(1, qint64(std::ceil(left * 1000.0))));
+    }
 }
 
 void CommControl::setCommPort(int port)

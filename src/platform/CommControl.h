@@ -70,7 +70,8 @@ public:
     virtual int commPort() const { return m_commPort; }
     virtual void setCommPort(int port);
 
-    // "19200,N,8,1"; may be changed while open (what was written leaves at the old settings first).
+    // "19200,N,8,1"; may be changed while open: what was written leaves at the old settings first
+    // (handling events, as a close does), and what is written meanwhile goes at the new ones.
     virtual QString settings() const { return m_settings; }
     virtual void setSettings(const QString &settings);
 
@@ -79,7 +80,9 @@ public:
 
     virtual bool portOpen() const = 0;
     // Opening raises 8005 when the device cannot be opened; closing a closed port does nothing.
-    // Closing first lets what was written leave the line (for at most 10 s).
+    // Closing first lets what was written leave the line, handling events, for the line time of
+    // what is queued (at most 10 s). To the handlers that run meanwhile the port is closed already:
+    // a write is refused (8018), and an open waits for the close to end first.
     virtual void setPortOpen(bool open) = 0;
 
     // Writes the bytes; raises 8018 when the port is closed and 8090 when the link gate refuses
@@ -97,8 +100,16 @@ public:
     virtual int outBufferSize() const { return m_outBufferSize; }
     virtual void setOutBufferSize(int size) { m_outBufferSize = size; }
 
-    // Blocks (no events, at most 10 s) until what was written has left the line.
-    virtual void drainOutput() {}
+    // Nominal seconds the line needs for this many bytes at the current settings.
+    double lineSeconds(qsizetype bytes) const;
+
+    // The one wait for the output: handles events until what was written has left the line, and
+    // wakes within a few milliseconds of that, sleeping meanwhile. True once it has left (or the
+    // port closed: nothing more leaves); false when stop() held or timeoutMs (nominal) passed.
+    bool waitUntilSent(qint64 timeoutMs, const std::function<bool()> &stop = {});
+
+    // Throws away what was written and has not left yet.
+    virtual void discardOutput() {}
 
     int commEvent() const { return m_commEvent; }
 
@@ -121,6 +132,9 @@ protected:
         emit onComm();
     }
     virtual void applySettings() {}
+    // Nominal seconds until what was written has left the line, as far as the control can tell;
+    // 0 once the port is closed.
+    virtual double secondsUntilSent() const { return lineSeconds(outBufferCount()); }
 
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,N,8,1");

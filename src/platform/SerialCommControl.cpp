@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -54,18 +55,11 @@ int driverOutputQueue(qintptr handle)
     return -1;
 }
 
-// Blocks until the hardware has sent what the driver held; false where the platform has no such
-// call.
-bool drainDriver(qintptr handle)
+// Throws away what the driver holds for sending; false where the platform has no such call.
+bool flushDriverOutput(qintptr handle)
 {
 #ifdef Q_OS_UNIX
-    if (handle < 0)
-        return false;
-    int result = 0;
-    do {
-        result = ::tcdrain(int(handle));
-    } while (result < 0 && errno == EINTR);
-    return result == 0;
+    return handle >= 0 && ::tcflush(int(handle), TCOFLUSH) == 0;
 #else
     Q_UNUSED(handle);
     return false;
@@ -88,17 +82,31 @@ SerialCommControl::SerialCommControl(QObject *parent)
 
 SerialCommControl::~SerialCommControl()
 {
-    closePort();
+    // No events run in a destructor: the last bytes get their line time asleep.
+    m_lineWatch->stop();
+    if (m_port->isOpen() && !m_lost)
+        Clock::sleepMs(qint64(std::ceil(std::min(DrainLimitSeconds, secondsUntilSent()) * 1000.0)));
+    closePort(false);
 }
 
 bool SerialCommControl::portOpen() const
 {
-    return m_port->isOpen();
+    return m_port->isOpen() && m_lineChange != LineChange::Closing;
 }
 
 void SerialCommControl::setLineStatusSource(std::unique_ptr<LineStatusSource> source)
 {
     m_lineWatch->setSource(std::move(source));
+}
+
+void SerialCommControl::setOutputQueueSource(std::unique_ptr<OutputQueueSource> source)
+{
+    m_queueSource = std::move(source);
+}
+
+int SerialCommControl::driverQueue() const
+{
+    return m_queueSource ? m_queueSource->queued() : driverOutputQueue(m_port->handle());
 }
 
 QString SerialCommControl::deviceName() const
@@ -112,6 +120,9 @@ void SerialCommControl::setPortOpen(bool open)
         closePort();
         return;
     }
+    // A close still letting its output leave ends first.
+    if (m_lineChange == LineChange::Closing)
+        closePort();
     if (m_port->isOpen())
         throw CommError(CommErr::PortAlreadyOpen, QStringLiteral("Port already open"));
     const QString device = deviceName();
@@ -121,6 +132,8 @@ void SerialCommControl::setPortOpen(bool open)
     m_device = device;
     m_lost = false;
     m_lineFreeAt = 0;
+    m_heldBack.clear();
+    ++m_opening;
     if (!m_port->open(QIODevice::ReadWrite)) {
         const QString why = m_port->errorString();
         m_port->clearError();
@@ -137,13 +150,16 @@ void SerialCommControl::setPortOpen(bool open)
 
 void SerialCommControl::applySettings()
 {
+    // A change asked for while the line drains for another is taken up by that one.
+    if (!m_port->isOpen() || m_lineChange != LineChange::None)
+        return;
+    // A byte still on the line when its speed changes arrives garbled.
+    drainBefore(LineChange::Speed);
+    if (!m_port->isOpen())
+        return;
     int baud = 9600, dataBits = 8, stopBits = 1;
     char parity = 'N';
     parseSettings(m_settings, &baud, &parity, &dataBits, &stopBits);
-    if (!m_port->isOpen())
-        return;
-    // A byte still on the line when its speed changes arrives garbled.
-    waitUntilSent();
     m_port->setBaudRate(baud);
     m_port->setDataBits(QSerialPort::DataBits(dataBits));
     m_port->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
@@ -158,17 +174,49 @@ void SerialCommControl::applySettings()
                            : m_handshaking == 1 ? QSerialPort::SoftwareControl
                                                 : QSerialPort::NoFlowControl);
     m_port->clearError();
+    if (!m_heldBack.isEmpty())
+        write(std::exchange(m_heldBack, QByteArray()));
 }
 
-void SerialCommControl::closePort()
+void SerialCommControl::drainBefore(LineChange change)
+{
+    if (!m_port->isOpen() || m_lost)
+        return;
+    if (m_lineChange != LineChange::None) {
+        // A drain is under way (this one was asked for from an event it handles): wait with it,
+        // to its deadline, instead of starting another.
+        if (change == LineChange::Closing)
+            m_lineChange = change;
+        waitUntilSent(qint64(std::max(0.0, m_drainDeadline - Clock::nowSeconds()) * 1000.0));
+        return;
+    }
+    // Bounded by the line time of what is queued, with room for a driver that is a little late.
+    const double left = secondsUntilSent();
+    if (left <= 0)
+        return;
+    m_drainDeadline = Clock::nowSeconds() + std::min(DrainLimitSeconds, 1.25 * left + 0.1);
+    m_lineChange = change;
+    const bool sent = waitUntilSent(qint64(std::ceil((m_drainDeadline - Clock::nowSeconds()) * 1000.0)));
+    m_lineChange = LineChange::None;
+    if (!sent)
+        qCInfo(lcSerial) << "output still queued when the line changed:" << outBufferCount() << "bytes";
+}
+
+void SerialCommControl::closePort(bool drain)
 {
     // Closing throws away what was received and not read, but not what was written: a command
     // sent just before closing still goes out, before the port's settings are given back.
     m_lineWatch->stop();
-    if (m_port->isOpen()) {
-        waitUntilSent();
+    const quint64 opening = m_opening;
+    if (drain)
+        drainBefore(LineChange::Closing);
+    // A handler run during the drain may have closed the port and opened it again: that opening
+    // is not this close's.
+    if (m_port->isOpen() && opening == m_opening) {
+        m_heldBack.clear();
         m_port->clear(QSerialPort::Input);
         m_port->close();
+        m_lineChange = LineChange::None;
     }
     m_port->clearError();
 }
@@ -177,6 +225,19 @@ void SerialCommControl::writeOut(const QByteArray &bytes)
 {
     if (!m_port->isOpen())
         throw CommError(CommErr::PortNotOpen, QStringLiteral("Operation valid only when the port is open"));
+    // An event handled while the line drains writes: not into a line about to close, and at the
+    // new speed when the speed is changing.
+    if (m_lineChange == LineChange::Closing)
+        throw CommError(CommErr::PortNotOpen, QStringLiteral("The port is closing"));
+    if (m_lineChange == LineChange::Speed) {
+        m_heldBack += bytes;
+        return;
+    }
+    write(bytes);
+}
+
+void SerialCommControl::write(const QByteArray &bytes)
+{
     m_port->write(bytes);
     // Hand the bytes to the driver now, as the original control did, not at the next event.
     m_port->flush();
@@ -185,43 +246,27 @@ void SerialCommControl::writeOut(const QByteArray &bytes)
 
 double SerialCommControl::byteSeconds() const
 {
-    int baud = 9600, dataBits = 8, stopBits = 1;
-    char parity = 'N';
-    parseSettings(m_settings, &baud, &parity, &dataBits, &stopBits);
-    return double(1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits) / std::max(1, baud);
+    return lineSeconds(1);
 }
 
-void SerialCommControl::waitUntilSent()
+double SerialCommControl::secondsUntilSent() const
 {
     if (!m_port->isOpen() || m_lost)
+        return 0;
+    // The queue as the driver tells it, and the line time of what was written: a driver that
+    // cannot tell its queue (a pseudo-terminal reports none) or the hardware's last bytes still
+    // need that.
+    return std::max(lineSeconds(outBufferCount()), m_lineFreeAt - Clock::nowSeconds());
+}
+
+void SerialCommControl::discardOutput()
+{
+    m_heldBack.clear();
+    if (!m_port->isOpen())
         return;
-    const double deadline = Clock::nowSeconds() + DrainLimitSeconds;
-    const auto pause = [&](double seconds) {
-        seconds = std::min(seconds, deadline - Clock::nowSeconds());
-        if (seconds > 0)
-            Clock::sleepMs(std::max<qint64>(1, qint64(std::ceil(seconds * 1000.0))));
-    };
-    // Qt's own buffer goes to the driver as the driver makes room.
-    while (m_port->bytesToWrite() > 0 && !m_lost && Clock::nowSeconds() < deadline) {
-        m_port->flush();
-        if (m_port->bytesToWrite() > 0)
-            pause(64 * byteSeconds());
-    }
-    // The driver's queue, as far as it tells.
-    int queued = driverOutputQueue(m_port->handle());
-    while (queued > 0 && !m_lost && Clock::nowSeconds() < deadline) {
-        pause(queued * byteSeconds());
-        queued = driverOutputQueue(m_port->handle());
-    }
-    // The last bytes in the hardware. Where flow control may hold the line, only once the queue
-    // is known to be empty, so that the wait keeps its bound.
-    if (m_lost)
-        return;
-    if (queued == 0 || (queued < 0 && m_handshaking == 0))
-        drainDriver(m_port->handle());
-    // The line time of what was written: a pseudo-terminal's drain returns at once, and a driver
-    // that cannot tell its queue has still to send it.
-    pause(m_lineFreeAt - Clock::nowSeconds());
+    flushDriverOutput(m_port->handle());
+    m_port->clear(QSerialPort::Output);
+    m_lineFreeAt = Clock::nowSeconds();
 }
 
 void SerialCommControl::pullPending() const
@@ -256,17 +301,13 @@ int SerialCommControl::outBufferCount() const
 {
     if (!m_port->isOpen())
         return 0;
-    return int(m_port->bytesToWrite()) + std::max(0, driverOutputQueue(m_port->handle()));
-}
-
-void SerialCommControl::drainOutput()
-{
-    waitUntilSent();
+    return int(m_port->bytesToWrite()) + std::max(0, driverQueue());
 }
 
 void SerialCommControl::onReadyRead()
 {
-    if (m_pulling)
+    // What comes while the port closes is thrown away with it.
+    if (m_pulling || m_lineChange == LineChange::Closing)
         return;
     raiseEvent(CommEv::Receive);
 }

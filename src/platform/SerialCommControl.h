@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/CommControl.h"
+#include "platform/OutputQueueSource.h"
 
 #include <memory>
 
@@ -21,30 +22,41 @@ public:
     QByteArray input() override;
     int inBufferCount() const override;
     int outBufferCount() const override;
-    void drainOutput() override;
+    void discardOutput() override;
     QString deviceName() const override;
     // Where the line watch reads the line's error counters and modem lines (the device's driver
     // unless replaced).
     void setLineStatusSource(std::unique_ptr<LineStatusSource> source);
+    // Where the driver's output queue is read (the device's driver unless replaced).
+    void setOutputQueueSource(std::unique_ptr<OutputQueueSource> source);
 
 protected:
     void writeOut(const QByteArray &bytes) override;
     void applySettings() override;
+    double secondsUntilSent() const override;
 
 private:
     void onReadyRead();
     void onError(int error);
     bool deviceGone(int error) const;
     void pullPending() const;
-    void closePort();
-    // Blocks (sleeping) until what was written has left the line, for at most 10 s.
-    void waitUntilSent();
+    void closePort(bool drain = true);
+    // Before the line closes or changes speed: what was written leaves it first.
+    enum class LineChange { None, Speed, Closing };
+    void drainBefore(LineChange change);
+    void write(const QByteArray &bytes);
     double byteSeconds() const;
+    int driverQueue() const;
 
     QSerialPort *m_port;
     QString m_device;
     LineWatch *m_lineWatch;
+    std::unique_ptr<OutputQueueSource> m_queueSource;
     mutable bool m_pulling = false;
     bool m_lost = false;
     double m_lineFreeAt = 0;  // nominal seconds: when the last byte written is through the line
+    LineChange m_lineChange = LineChange::None;
+    double m_drainDeadline = 0;  // nominal seconds: the drain under way gives up then
+    QByteArray m_heldBack;       // written while the speed changes: goes out at the new speed
+    quint64 m_opening = 0;       // counts the port's openings
 };

@@ -313,7 +313,7 @@ QString FakeRadio::prompt() const
 {
     switch (m_config.stage) {
     case Stage::Setup: return QStringLiteral("SETUP>");
-    case Stage::Loader: return imageReceiving() ? QString() : QStringLiteral("LOADER>");
+    case Stage::Loader: return imageReceiving() ? QString() : m_config.loaderPrompt;
     case Stage::Normal: break;
     }
     if (m_nextStatPage >= 0)

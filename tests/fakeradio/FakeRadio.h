@@ -99,6 +99,13 @@ public:
         bool confirmsProgram = true;
         QString eraseReply = QStringLiteral("FLASH ERASED");
         int verdictDelayMs = 0;
+        // The prompt the woken loader shows (a loader that comes up wrong shows another).
+        QString loaderPrompt = QStringLiteral("LOADER>");
+        // A loader that holds the line for holdSeconds (nominal) once holdAfterBytes of the image
+        // have come (0: never), and one that answers every good record with recordReply.
+        int holdAfterBytes = 0;
+        double holdSeconds = 0;
+        QString recordReply;
         // Bench-test (setup) mode: the test frequencies as the reply shows them (7 characters,
         // MHz) and whether the transmitter is keyed (FakeRadioSetup.cpp).
         QString rxFrequency = QStringLiteral("915.000");

@@ -149,6 +149,8 @@ qsizetype FakeRadio::receiveImage(const QByteArray &bytes, qsizetype from, QByte
         }
         f.log.lastByteAt = now;
         f.log.image += c;
+        if (m_config.holdAfterBytes > 0 && f.log.image.size() == m_config.holdAfterBytes && m_pty)
+            m_pty->holdLine(m_config.holdSeconds);
         if (c != '\r' && c != '\n') {
             f.line += c;
             continue;
@@ -163,6 +165,7 @@ qsizetype FakeRadio::receiveImage(const QByteArray &bytes, qsizetype from, QByte
                 f.log.firstBadLine = f.lineNo;
         } else {
             ++f.log.goodRecords;
+            out += m_config.recordReply.toLatin1();
             if (line[1] == '0' && line.size() >= 40)
                 f.imageVersion = QString::fromLatin1(QByteArray::fromHex(line.mid(30, 10)));
         }

@@ -7,8 +7,11 @@
 #include "fakeradio/FirmwareImage.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
+#include "platform/LinkGate.h"
 #include "settings/SettingsPages.h"
 #include "support/RadioRig.h"
+#include "support/ThreadedRadio.h"
+#include "support/UnpluggablePort.h"
 
 #include <QAction>
 #include <QFile>
@@ -146,11 +149,12 @@ private slots:
                                             "appears to be the same version as the one currently installed, also "
                                             "version 1.2.0.\r\r\t           Are you sure you wish to continue?");
 
-        QTest::newRow("s0 and lower-case hex pass without a question")
-            << "lowercase.s28" << "3.2.0" << no << QStringList{Erase} << int(Msg::NoIcon)
-            << "Ready to erase the current firmware, version 3.2.0, and install version 3.3.0.\r\r\t\t"
-               "Are you sure you wish to continue?"
-            << true;
+        // The header checks take "s0", but the loader does not take "s" records.
+        QTest::newRow("s records pass the header checks and are refused before anything is sent")
+            << "lowercase.s28" << "3.2.0" << no << QStringList{"Error"} << int(Msg::Critical)
+            << "Error: This firmware file is damaged. Line 1 is not a valid S-record: it begins with a lower-case "
+               "\"s\".\r\rNothing has been sent to the radio."
+            << false;
         QTest::newRow("1.2.0 against 1.3.0 asks the older question")
             << "v120.s28" << "1.3.0" << no << QStringList{"Warning!"} << int(Msg::Exclamation) << older << false;
         QTest::newRow("1.2.0 against 1.2.0 asks the same-version question")
@@ -585,6 +589,160 @@ private slots:
         const double after = verdictShownAt - rig.radio().loaderLog().lastByteAt;
         QVERIFY2(after >= atLeast && after < below, qPrintable(QString::number(after)));
         verifyBackAt19200(rig, w);
+    }
+
+    // A driver that reports its queue as a UART's does: each block goes the moment the one
+    // before has left, the verdict comes the loader's time after the last byte, and the program
+    // sleeps meanwhile.
+    void transferKeepsTheLineRate()
+    {
+        FakeRadio::Config config;
+        config.stage = FakeRadio::Stage::Loader;
+        RIG(rig, 0.1, config);
+        rig.useUartQueue();
+        frmCorvista &w = connectTo(rig);
+        const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
+        rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("uart.s28"), image));
+        double verdictShownAt = -1;
+        rig.dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &s) {
+            if (s.text == Success || s.text == Failed)
+                verdictShownAt = Clock::nowSeconds();
+        };
+        const LoaderCpuTime programCpu(rig.radio(), rig.pty());
+
+        {
+            // A radio of its own, as a real one is: nothing it does wakes the program.
+            ThreadedRadio threaded(rig.radio(), rig.pty());
+            w.mnuSendText_Click();
+        }
+
+        const FakeRadio::LoaderLog &log = rig.radio().loaderLog();
+        QCOMPARE(log.verdict, QStringLiteral("PROGRAMMED OK"));
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{Success});
+        // On the scaled clock every block's few hundred real microseconds weigh ten times as much;
+        // benchmarks/bench_firmware gives the figures at the real pace.
+        const double floor = double(image.size()) * 10.0 / 115200.0;
+        const double transfer = log.lastByteAt - log.firstByteAt;
+        QVERIFY2(transfer <= 1.15 * floor, qPrintable(QStringLiteral("%1 s for a floor of %2 s").arg(transfer).arg(floor)));
+        const double verdictAfter = verdictShownAt - log.lastByteAt;
+        QVERIFY2(verdictAfter >= 1.4 && verdictAfter <= 1.6, qPrintable(QString::number(verdictAfter)));
+        // The same: what a block costs is the program's, not the clock's, so the share of a core is
+        // taken at the real pace: one that spun would show 0.1, all the real time it was given.
+        const double cpu = programCpu.seconds() / transfer;
+        QVERIFY2(cpu < 0.05, qPrintable(QStringLiteral("%1 of a core").arg(cpu)));
+        verifyBackAt19200(rig, w);
+    }
+
+    // A loader that holds the line (back-pressure) answers once the held bytes have left; one that
+    // talks more than RxBuffer keeps still has its verdict read.
+    void verdictSurvivesASlowLineOrALongReply_data()
+    {
+        QTest::addColumn<int>("holdAfterBytes");
+        QTest::addColumn<int>("recordReplySize");
+        QTest::newRow("a loader that holds the line 30 s mid-file") << 20000 << 0;
+        QTest::newRow("a loader that says more than 1 MiB during the file") << 0 << 1400;
+    }
+
+    void verdictSurvivesASlowLineOrALongReply()
+    {
+        QFETCH(int, holdAfterBytes);
+        QFETCH(int, recordReplySize);
+        FakeRadio::Config config;
+        config.stage = FakeRadio::Stage::Loader;
+        config.holdAfterBytes = holdAfterBytes;
+        config.holdSeconds = 30;
+        if (recordReplySize > 0)
+            config.recordReply = QString(recordReplySize, QLatin1Char('.')) + QStringLiteral("\r\n");
+        RIG(rig, 0.02, config);
+        // Only a driver that reports its queue tells when the held bytes have left.
+        if (holdAfterBytes > 0)
+            rig.useUartQueue();
+        frmCorvista &w = connectTo(rig);
+        const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
+        rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("slow.s28"), image));
+
+        {
+            ThreadedRadio threaded(rig.radio(), rig.pty());
+            w.mnuSendText_Click();
+        }
+
+        QCOMPARE(rig.radio().loaderLog().verdict, QStringLiteral("PROGRAMMED OK"));
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{Success});
+        QCOMPARE(rig.radio().config().version, QStringLiteral("3.3.0"));
+        verifyBackAt19200(rig, w);
+    }
+
+    // The radio was erased, and what answers the wake-up is not the loader: the user is told, and
+    // the link comes back as after any failed upgrade.
+    void loaderThatComesUpWrongIsReported()
+    {
+        FakeRadio::Config config;
+        config.loaderPrompt = QStringLiteral(">");
+        RIG(rig, 0.02, config);
+        frmCorvista &w = connectTo(rig);
+        rig.dialogs().answerOpen(fixture("valid.s28"));
+        rig.dialogs().answerMsgBox(Msg::Yes);
+
+        w.mnuSendText_Click();
+
+        QCOMPARE(titles(rig), (QStringList{Erase, QStringLiteral("Radio Error")}));
+        QCOMPARE(rig.dialogs().messageTexts().last(), Failed);
+        QVERIFY(rig.settle());
+        QCOMPARE(indexOf(rig.radio().lines(), QStringLiteral("ERASE")), -1);
+        verifyBackAt19200(rig, w);
+    }
+
+    void everyWayOutOfTheTransferGoesBackTo19200_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("the adapter pulled during the file") << "unplug";
+        QTest::newRow("the adapter pulled before EXIT") << "unplug at verdict";
+        QTest::newRow("Cancel in the progress window") << "cancel";
+        QTest::newRow("the operation ended from outside") << "end";
+    }
+
+    void everyWayOutOfTheTransferGoesBackTo19200()
+    {
+        QFETCH(QString, way);
+        FakeRadio::Config config;
+        config.stage = FakeRadio::Stage::Loader;
+        RIG(rig, 0.02, config);
+        UnpluggablePort::install();
+        struct GateReset
+        {
+            ~GateReset() { LinkGate::reset(); }
+        } gateReset;
+        frmCorvista &w = connectTo(rig);
+        const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
+        rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("out.s28"), image));
+        bool done = false;
+        connect(&rig.pty(), &PtyPort::received, this, [&] {
+            const FakeRadio::LoaderLog &log = rig.radio().loaderLog();
+            if (done || (way == "unplug at verdict" ? log.verdict.isEmpty() : log.image.size() < 4096))
+                return;
+            done = true;
+            if (way == "cancel")
+                QTest::mouseClick(frmProgram::instance().Command1, Qt::LeftButton);
+            else if (way == "end")
+                LinkGate::endOperations();
+            else
+                UnpluggablePort::unplug();
+        });
+
+        w.mnuSendText_Click();
+        Clock::pumpFor(300);
+
+        QVERIFY(done);
+        QCOMPARE(w.MSComm1->settings(), LinkSettings);
+        if (way.startsWith("unplug")) {
+            QVERIFY(!w.MSComm1->portOpen());
+            UnpluggablePort::plugBack();
+            w.mnuOpen_Click();
+            QVERIFY(w.MSComm1->portOpen());
+            QCOMPARE(w.panelSettings->text(), QStringLiteral("Settings: ") + LinkSettings);
+        }
+        QVERIFY(w.MSComm1->portOpen());
+        QCOMPARE(rig.pty().baudRate(), 19200);
     }
 
     void loaderThatDoesNotWakeLeavesTheRadioDisconnected()

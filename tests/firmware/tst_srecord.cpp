@@ -121,9 +121,14 @@ private slots:
         QTest::newRow("S2 data record") << QByteArray("S21401000000070E151C232A31383F464D545B6269A2") << "";
         QTest::newRow("S3 data record") << QByteArray("S30D") + QByteArray(24, '0') + "F2" << "";
         QTest::newRow("S5 count record") << QByteArray("S5030003F9") << "";
+        QTest::newRow("S6 count record") << QByteArray("S604000003F8") << "";
         QTest::newRow("S8 end record") << QByteArray("S804010000FA") << "";
         QTest::newRow("S9 end record") << QByteArray("S9030000FC") << "";
-        QTest::newRow("lower case") << QByteArray("s21401000000070e151c232a31383f464d545b6269a2") << "";
+        QTest::newRow("lower-case hex digits") << QByteArray("S21401000000070e151c232a31383f464d545b6269a2") << "";
+        QTest::newRow("a lower-case s") << QByteArray("s21401000000070e151c232a31383f464d545b6269a2")
+                                        << "it begins with a lower-case \"s\"";
+        QTest::newRow("S5 count record with data") << QByteArray("S5050003AABB92") << "a count record carries no data";
+        QTest::newRow("S6 count record with data") << QByteArray("S605000003AA4D") << "a count record carries no data";
         QTest::newRow("checksum off by one") << QByteArray("S21401000000070E151C232A31383F464D545B6269A3")
                                              << "its checksum is wrong";
         QTest::newRow("S4 is no record type") << QByteArray("S5030003F9").replace(1, 1, "4")
@@ -163,7 +168,10 @@ private slots:
             cutAtLineEnd += lines[i] + '\n';
 
         QTest::newRow("valid file") << valid << 0 << "";
-        QTest::newRow("s0 and lower-case hex") << fixture("lowercase.s28") << 0 << "";
+        QByteArray lowerHex = fixture("lowercase.s28");
+        for (qsizetype at = lowerHex.indexOf('s'); at >= 0; at = lowerHex.indexOf('s', at + 1))
+            lowerHex[at] = 'S';
+        QTest::newRow("lower-case hex digits") << lowerHex << 0 << "";
         QTest::newRow("wrong part number is still a good file") << fixture("wrong_part.s28") << 0 << "";
         QTest::newRow("LF line ends") << lfOnly << 0 << "";
         QTest::newRow("CR line ends") << crOnly << 0 << "";
@@ -174,7 +182,7 @@ private slots:
         QTest::newRow("cut at a line end lacks the end record")
             << cutAtLineEnd << 20 << "the file ends here without an end record (S7, S8 or S9)";
         QTest::newRow("a record after the end record") << valid + lines[1] + '\n' << 43 << "it follows the end record";
-        // Forms editors and old tools leave in good files: accepted, the file itself is sent unchanged.
+        // What editors and old tools leave in good files: accepted, the file itself is sent unchanged.
         QByteArray crCrLf = valid;
         crCrLf.replace("\r\n", "\r\r\n");
         QByteArray trailingBlank = valid;
@@ -183,10 +191,6 @@ private slots:
         QTest::newRow("CR CR LF line ends") << crCrLf << 0 << "";
         QTest::newRow("an empty line between records") << QByteArray(valid).insert(valid.indexOf('\n') + 1, "\r\n")
                                                        << 0 << "";
-        QTest::newRow("a line of blanks between records")
-            << QByteArray(valid).insert(valid.indexOf('\n') + 1, " \t \r\n") << 0 << "";
-        QTest::newRow("a trailing blank on a record") << trailingBlank << 0 << "";
-        QTest::newRow("trailing tabs on the end record") << valid.chopped(2) + "\t\t\r\n" << 0 << "";
         QTest::newRow("^Z after the end record") << valid + '\x1a' << 0 << "";
         QTest::newRow("^Z right behind the end record") << valid.chopped(2) + '\x1a' << 0 << "";
         QTest::newRow("white space and ^Z after the end record") << valid + "  \r\n\t\r\n\x1a\x1a" << 0 << "";
@@ -199,8 +203,23 @@ private slots:
                                     << 4 << "its length does not match its byte count";
         QTest::newRow("a non-hex digit") << QByteArray(valid).replace(lines[3], lines[3].left(10) + "G" + lines[3].mid(11))
                                          << 4 << "it holds characters that are not hexadecimal digits";
+        // What a loader that reads a record to its line end refuses, after the radio was erased.
+        const QString blanks = QStringLiteral("it has white space before or after the record");
         QTest::newRow("a leading blank on a record") << QByteArray(valid).replace(lines[3], " " + lines[3]) << 4
-                                                     << "it does not begin with \"S\"";
+                                                     << blanks;
+        QTest::newRow("a trailing blank on a record") << trailingBlank << 6 << blanks;
+        QTest::newRow("trailing tabs on the end record") << valid.chopped(2) + "\t\t\r\n" << 42 << blanks;
+        QTest::newRow("a line of blanks between records")
+            << QByteArray(valid).insert(valid.indexOf('\n') + 1, " \t \r\n") << 2 << "it holds only white space";
+        QTest::newRow("s records") << fixture("lowercase.s28") << 1 << "it begins with a lower-case \"s\"";
+        QTest::newRow("one lower-case record") << QByteArray(valid).replace(lines[3], "s" + lines[3].mid(1)) << 4
+                                               << "it begins with a lower-case \"s\"";
+        QTest::newRow("a count record with data") << QByteArray(valid).replace(lines[3], "S5050003AABB92\r") << 4
+                                                  << "a count record carries no data";
+        QTest::newRow("a header and an end record only") << lines[0] + '\n' + lines[41] + '\n' << 2
+                                                         << "the file holds no data record (S1, S2 or S3)";
+        QTest::newRow("a count record is no data") << lines[0] + "\nS5030000FC\r\n" + lines[41] + '\n' << 3
+                                                   << "the file holds no data record (S1, S2 or S3)";
         QTest::newRow("^Z before the end record") << cutAtLineEnd + '\x1a' << 21 << "it does not begin with \"S\"";
         QTest::newRow("empty lines only after a cut") << cutAtLineEnd + "\r\n\r\n"
                                                       << 20 << "the file ends here without an end record (S7, S8 or S9)";

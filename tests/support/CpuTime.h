@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ctime>
+#include <pthread.h>
 
 inline double processCpuSeconds()
 {
@@ -15,5 +16,20 @@ inline double threadCpuSeconds()
 {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+// The CPU clock of the calling thread, for reading that thread's time from another one.
+inline clockid_t currentThreadCpuClock()
+{
+    clockid_t id{};
+    pthread_getcpuclockid(pthread_self(), &id);
+    return id;
+}
+
+inline double cpuSeconds(clockid_t clock)
+{
+    timespec ts{};
+    clock_gettime(clock, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }

@@ -17,6 +17,7 @@ public:
     QByteArray input() override;
     int inBufferCount() const override { return m_open ? int(m_in.size()) : 0; }
     int outBufferCount() const override { return m_open ? int(m_stalledOut.size()) : 0; }
+    void discardOutput() override { m_stalledOut.clear(); }
     QString deviceName() const override { return QStringLiteral("mock:COM%1").arg(m_commPort); }
 
     // Bytes from the wire. A closed port hears nothing, so they are dropped then.

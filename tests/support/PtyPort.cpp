@@ -1,7 +1,9 @@
 #include "support/PtyPort.h"
 #include "platform/Clock.h"
+#include "platform/OutputQueueSource.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -49,6 +51,7 @@ struct LineWatch
     dev_t device;
     std::function<ssize_t(RealWrite, int, const void *, size_t)> write;
     std::function<void()> changing;
+    std::function<void()> flushing;
 };
 
 std::atomic<int> g_watchCount{0};
@@ -111,6 +114,17 @@ extern "C" int tcsetattr(int fd, int action, const termios *tio) noexcept
     return real(fd, action, tio);
 }
 
+extern "C" int tcflush(int fd, int queue) noexcept
+{
+    using Real = int (*)(int, int);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "tcflush"));
+    const int savedErrno = errno;
+    if (queue == TCOFLUSH || queue == TCIOFLUSH)
+        withWatch(fd, [](const LineWatch &w) { w.flushing(); });
+    errno = savedErrno;
+    return real(fd, queue);
+}
+
 // The far end of a line-timed pseudo-terminal. Each byte the program writes is stamped with the
 // moment its stop bit goes by, at the speed the slave has when it is written, one after another
 // as on a UART; the byte waits in the terminal (as in a driver's queue) until then, and a thread
@@ -133,7 +147,7 @@ public:
                              [this](RealWrite real, int fd, const void *buf, size_t count) {
                                  return written(real, fd, buf, count);
                              },
-                             [this] { lineChanging(); }});
+                             [this] { lineChanging(); }, [this] { lineFlushed(); }});
         ++g_watchCount;
     }
 
@@ -160,6 +174,24 @@ public:
     {
         std::lock_guard lock(m_mutex);
         return m_through.empty();
+    }
+
+    // Bytes written and not yet through the line.
+    int queued()
+    {
+        std::lock_guard lock(m_mutex);
+        const auto pending = std::upper_bound(m_through.begin(), m_through.end(), Clock::nowSeconds());
+        return int(m_through.end() - pending);
+    }
+
+    void hold(double seconds)
+    {
+        std::lock_guard lock(m_mutex);
+        const double now = Clock::nowSeconds();
+        for (double &at : m_through)
+            if (at > now)
+                at += seconds;
+        m_lineFreeAt = std::max(m_lineFreeAt, now) + seconds;
     }
 
 private:
@@ -235,8 +267,15 @@ private:
         return done;
     }
 
-    // Before the program changes the slave's settings, on the program's thread.
-    void lineChanging()
+    // Before the program changes the slave's settings, on the program's thread: what is not
+    // through is lost.
+    void lineChanging() { cutLine(true); }
+
+    // The program discards its output queue (tcflush): what is through still arrives, the rest
+    // never does.
+    void lineFlushed() { cutLine(false); }
+
+    void cutLine(bool keepLost)
     {
         std::lock_guard lock(m_mutex);
         const double now = Clock::nowSeconds();
@@ -245,7 +284,8 @@ private:
             ++through;
         const QByteArray bytes = takeBytes(qsizetype(m_through.size()), 200);
         post(bytes.left(through), true);
-        post(bytes.mid(through), false);
+        if (keepLost)
+            post(bytes.mid(through), false);
         m_through.clear();
         m_lineFreeAt = now;
     }
@@ -394,6 +434,31 @@ void PtyPort::setLineTiming(bool on)
         if (m_notifier)
             m_notifier->setEnabled(true);
     }
+}
+
+int PtyPort::queuedBytes() const
+{
+    return m_lineReader ? m_lineReader->queued() : 0;
+}
+
+void PtyPort::holdLine(double seconds)
+{
+    if (m_lineReader)
+        m_lineReader->hold(seconds);
+}
+
+std::unique_ptr<OutputQueueSource> PtyPort::queueSource()
+{
+    class Source : public OutputQueueSource
+    {
+    public:
+        explicit Source(PtyPort *pty) : m_pty(pty) {}
+        int queued() override { return m_pty ? m_pty->queuedBytes() : 0; }
+
+    private:
+        QPointer<PtyPort> m_pty;
+    };
+    return std::make_unique<Source>(this);
 }
 
 QByteArray PtyPort::lostBytes() const

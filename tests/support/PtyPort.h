@@ -5,6 +5,8 @@
 // setLineTiming(true) makes the far end a strict UART: it takes the program's bytes no faster than
 // the line speed the program set, and a byte still on the line (or queued behind it) when the
 // program changes the line's settings or closes the port is lost; lostBytes() shows them.
+// On such a line queuedBytes() is what a UART driver reports as its output queue (TIOCOUTQ): the
+// bytes written and not yet through; queueSource() hands that to the program's serial control.
 #pragma once
 
 #include <QByteArray>
@@ -15,6 +17,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class OutputQueueSource;
 
 class PtyPort : public QObject
 {
@@ -42,6 +45,13 @@ public:
     QByteArray lostBytes() const;
     // Everything the program wrote has come out of received() (or was lost).
     bool lineQuiet() const;
+    // The program's bytes still on their way through the line (0 without line timing).
+    int queuedBytes() const;
+    // A source for SerialCommControl::setOutputQueueSource that reports queuedBytes().
+    std::unique_ptr<OutputQueueSource> queueSource();
+    // The line stops for this many nominal seconds: the bytes on it and behind it wait (a far end
+    // that holds the sender back).
+    void holdLine(double seconds);
 
 signals:
     void received(const QByteArray &bytes);

@@ -3,6 +3,7 @@
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "platform/Clock.h"
+#include "platform/SerialCommControl.h"
 
 #include <algorithm>
 
@@ -14,7 +15,19 @@ RadioRig::RadioRig(double clockScale, const FakeRadio::Config &config)
     if (m_ok) {
         qputenv("WAVECREST_COM1", m_pty->slavePath().toLocal8Bit());
         m_radio->attach(m_pty.get());
+        if (qEnvironmentVariableIntValue("WAVECREST_TEST_UART_QUEUE") != 0)
+            useUartQueue();
     }
+}
+
+void RadioRig::useUartQueue()
+{
+    PtyPort *pty = m_pty.get();
+    CommFactory::setFactory([pty](QObject *parent) {
+        auto control = std::make_unique<SerialCommControl>(parent);
+        control->setOutputQueueSource(pty->queueSource());
+        return control;
+    });
 }
 
 RadioRig::~RadioRig()

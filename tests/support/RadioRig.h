@@ -30,6 +30,11 @@ public:
     frmCorvista &window() { return *m_window; }
     ScriptedDialogs &dialogs() { return m_env->dialogs(); }
 
+    // Every serial control the program makes from here on reports the line's queue as a UART
+    // driver does: the bytes not yet through drain at the line rate, where a bare pseudo-terminal
+    // reports none. WAVECREST_TEST_UART_QUEUE=1 in the environment does this for every rig.
+    void useUartQueue();
+
     // Creates the main window (shown offscreen) and runs its load.
     frmCorvista &openWindow();
     // Handles events until the radio has heard everything the program wrote: the line takes its

@@ -1,6 +1,7 @@
 #include "support/ThreadedRadio.h"
 
 #include "fakeradio/FakeRadio.h"
+#include "support/CpuTime.h"
 #include "support/PtyPort.h"
 
 #include <QTimer>
@@ -40,4 +41,22 @@ int ticksWhileThreaded(FakeRadio &radio, PtyPort &pty, const std::function<void(
         counter.stop();
     }
     return ticks;
+}
+
+LoaderCpuTime::LoaderCpuTime(FakeRadio &radio, PtyPort &pty) : m_clock(currentThreadCpuClock())
+{
+    m_link = QObject::connect(&pty, &PtyPort::received, &pty, [this, &radio] {
+        const FakeRadio::LoaderLog &log = radio.loaderLog();
+        if (log.firstByteAt < 0 || log.lastByteAt == m_lastByteAt)
+            return;
+        m_lastByteAt = log.lastByteAt;
+        m_last = cpuSeconds(m_clock);
+        if (m_first < 0)
+            m_first = m_last;
+    }, Qt::DirectConnection);
+}
+
+LoaderCpuTime::~LoaderCpuTime()
+{
+    QObject::disconnect(m_link);
 }

@@ -6,6 +6,7 @@
 
 #include <QThread>
 
+#include <ctime>
 #include <functional>
 
 class FakeRadio;
@@ -29,3 +30,23 @@ private:
 // Runs action with the radio on its own thread and counts how often a 2 ms timer of the calling
 // thread fired meanwhile: a program that handles its window events while it waits lets it tick.
 int ticksWhileThreaded(FakeRadio &radio, PtyPort &pty, const std::function<void()> &action);
+
+// The calling thread's CPU time from the loader's first byte of an image to its last, read on the
+// radio's thread as the bytes arrive there: what a transfer costs the program, not the radio.
+// Make it on the program's thread before the radio moves to its own.
+class LoaderCpuTime
+{
+public:
+    LoaderCpuTime(FakeRadio &radio, PtyPort &pty);
+    ~LoaderCpuTime();
+    LoaderCpuTime(const LoaderCpuTime &) = delete;
+    LoaderCpuTime &operator=(const LoaderCpuTime &) = delete;
+    double seconds() const { return m_last - m_first; }
+
+private:
+    QMetaObject::Connection m_link;
+    clockid_t m_clock;
+    double m_first = -1;
+    double m_last = -1;
+    double m_lastByteAt = -1;
+};

@@ -53,6 +53,8 @@ void UnpluggablePort::noticeLoss()
 {
     if (!portOpen())
         return;
+    // What was on its way went with the adapter.
+    discardOutput();
     SerialCommControl::setPortOpen(false);
     raiseEvent(CommEv::DeviceLost);
 }
