@@ -6,8 +6,8 @@
 #include <optional>
 
 // The reply line after the echo of keyword, up to the CR LF before the prompt (">", or "SETUP>"
-// in setup mode) that follows the echo; searches ignore case. Nothing when the keyword or the prompt is missing or the
-// radio sent no reply line; an empty reply line gives an empty value.
+// in setup mode) that follows the echo; searches ignore case. Nothing when the keyword or that
+// prompt is missing or the radio sent no reply line; an empty reply line gives an empty value.
 std::optional<QString> ReplyValueRule(const QString &keyword, const QString &rxBuffer, bool inSetupMode);
 
 // The firmware revision digits from the "srev" answer: characters 20, 22 and 24 of RxBuffer

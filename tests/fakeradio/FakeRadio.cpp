@@ -572,15 +572,17 @@ void FakeRadio::sendClosed()
 void FakeRadio::attach(MockCommControl *port)
 {
     m_links << connect(port, &MockCommControl::dataWritten, this, &FakeRadio::receive);
-    m_links << connect(this, &FakeRadio::transmit, port,
-                       [this, port](const QByteArray &b) { deliver(b, [port](const QByteArray &p) { port->feed(p); }); });
+    m_links << connect(this, &FakeRadio::transmit, port, [this, port](const QByteArray &b) {
+        deliver(b, [port](const QByteArray &p) { port->feed(p); });
+    });
 }
 
 void FakeRadio::attach(PtyPort *pty)
 {
     m_links << connect(pty, &PtyPort::received, this, &FakeRadio::receive);
-    m_links << connect(this, &FakeRadio::transmit, pty,
-                       [this, pty](const QByteArray &b) { deliver(b, [pty](const QByteArray &p) { pty->write(p); }); });
+    m_links << connect(this, &FakeRadio::transmit, pty, [this, pty](const QByteArray &b) {
+        deliver(b, [pty](const QByteArray &p) { pty->write(p); });
+    });
     m_pty = pty;
     m_pty->setLineTiming(m_strictLine);
 }
