@@ -10,7 +10,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QStyleOptionGroupBox>
 #include <QTimer>
 #include <algorithm>
 
@@ -21,16 +23,55 @@ constexpr int Margin = 4;
 constexpr int BarGap = 4;
 } // namespace
 
+ZoneFrame::ZoneFrame(const QString &title, QWidget *parent) : QGroupBox(title, parent)
+{
+}
+
+void ZoneFrame::paintEvent(QPaintEvent *event)
+{
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    if (m_drawn.isNull() || m_drawn.size() != pixels || m_drawn.devicePixelRatio() != ratio
+        || m_drawnTitle != option.text || m_drawnState != int(option.state)) {
+        m_drawn = QPixmap(pixels);
+        m_drawn.setDevicePixelRatio(ratio);
+        m_drawn.fill(Qt::transparent);
+        QPainter painter(&m_drawn);
+        style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
+        m_drawnTitle = option.text;
+        m_drawnState = int(option.state);
+    }
+    // Only the parts asked for: a copy of the whole frame is large enough for the painter to hand
+    // it out to worker threads, which costs more than the copy.
+    QPainter painter(this);
+    for (const QRect &part : event->region())
+        painter.drawPixmap(part, m_drawn, QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+}
+
+void ZoneFrame::changeEvent(QEvent *event)
+{
+    // A new palette, font or style draws the frame differently.
+    m_drawn = QPixmap();
+    QGroupBox::changeEvent(event);
+}
+
 ZoneBar::ZoneBar(const QColor &colour, QWidget *parent) : QWidget(parent), m_colour(colour)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The bar fills itself: what lies behind it is not painted when it grows.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ZoneBar::setHeightTwips(int twips)
 {
+    // The windows set every bar on every poll; most keep their height.
+    if (twips == m_height)
+        return;
     m_height = twips;
     if (auto *chart = qobject_cast<ZoneChart *>(parentWidget()))
-        chart->relayout();
+        chart->barChanged(this);
 }
 
 void ZoneBar::paintEvent(QPaintEvent *)
@@ -64,10 +105,20 @@ ZoneChart::ZoneChart(const QStringList &tickCaptions, const QList<QColor> &barCo
 
 int ZoneChart::tickColumnWidth() const
 {
-    int widest = 0;
-    for (const QLabel *label : m_ticks)
-        widest = std::max(widest, label->fontMetrics().horizontalAdvance(label->text()));
-    return widest + Margin;
+    // Measuring text is the dear part of a layout, and the captions change only with the scale.
+    bool same = m_measuredCaptions.size() == m_ticks.size();
+    for (qsizetype k = 0; same && k < m_ticks.size(); ++k)
+        same = m_ticks[k]->text() == m_measuredCaptions[k];
+    if (!same) {
+        m_measuredCaptions.clear();
+        int widest = 0;
+        for (const QLabel *label : m_ticks) {
+            m_measuredCaptions << label->text();
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(label->text()));
+        }
+        m_tickColumnWidth = widest + Margin;
+    }
+    return m_tickColumnWidth;
 }
 
 int ZoneChart::footerHeight() const
@@ -88,29 +139,44 @@ void ZoneChart::relayout()
 {
     const QRect plot = plotRect();
     const int n = int(m_ticks.size());
+    const int tickWidth = tickColumnWidth();
+    const int tickHeight = n > 0 ? m_ticks.first()->fontMetrics().height() : 0;
     for (int k = 0; k < n; ++k) {
-        QLabel *label = m_ticks[k];
-        const int h = label->fontMetrics().height();
         const int y = plot.bottom() - (n > 1 ? plot.height() * k / (n - 1) : 0);
-        label->setGeometry(0, y - h / 2, tickColumnWidth(), h);
+        m_ticks[k]->setGeometry(0, y - tickHeight / 2, tickWidth, tickHeight);
     }
     const int bars = int(m_bars.size());
-    if (bars == 0)
-        return;
-    const int slot = (plot.width() - BarGap) / bars;
+    const int rowHeight = fontMetrics().height() + 2;
     for (int i = 0; i < bars; ++i) {
-        ZoneBar *bar = m_bars[i];
-        const int x = plot.left() + BarGap + i * slot;
-        const int pixels = int(qRound(double(plot.height()) * std::clamp(bar->heightTwips(), 0, ZoneBar::FullScale)
-                                      / ZoneBar::FullScale));
-        bar->setGeometry(x, plot.bottom() + 1 - pixels, std::max(1, slot - BarGap), pixels);
-        bar->setVisible(pixels > 0);
-        const int rowHeight = fontMetrics().height() + 2;
+        const QRect slot = placeBar(i, plot);
         for (int row = 0; row * bars < m_footers.size(); ++row)
-            footer(i, row)->setGeometry(x - BarGap / 2, plot.bottom() + plot.top() + 2 + row * rowHeight, slot,
-                                        rowHeight);
+            footer(i, row)->setGeometry(slot.left() - BarGap / 2, plot.bottom() + plot.top() + 2 + row * rowHeight,
+                                        slot.width() + BarGap, rowHeight);
     }
-    update();
+    // The grid moves only with the plot; bars and captions that moved repaint themselves.
+    if (plot != m_plot) {
+        m_plot = plot;
+        update();
+    }
+}
+
+QRect ZoneChart::placeBar(int i, const QRect &plot)
+{
+    const int slot = (plot.width() - BarGap) / int(m_bars.size());
+    const int x = plot.left() + BarGap + i * slot;
+    ZoneBar *bar = m_bars[i];
+    const int pixels = int(qRound(double(plot.height()) * std::clamp(bar->heightTwips(), 0, ZoneBar::FullScale)
+                                  / ZoneBar::FullScale));
+    bar->setGeometry(x, plot.bottom() + 1 - pixels, std::max(1, slot - BarGap), pixels);
+    bar->setVisible(pixels > 0);
+    return QRect(x, plot.top(), slot - BarGap, plot.height());
+}
+
+void ZoneChart::barChanged(ZoneBar *bar)
+{
+    // Only the bar moves: the plot stays as the last layout left it.
+    if (const qsizetype i = m_bars.indexOf(bar); i >= 0)
+        placeBar(int(i), m_plot.isNull() ? plotRect() : m_plot);
 }
 
 QSize ZoneChart::sizeHint() const

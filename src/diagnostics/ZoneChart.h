@@ -5,17 +5,37 @@
 #include "link/Exchange.h"
 
 #include <QColor>
+#include <QGroupBox>
 #include <QList>
 #include <QLoggingCategory>
+#include <QPixmap>
 #include <QWidget>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDiagnostics)
 
 class CommControl;
 class QAction;
-class QGroupBox;
 class QLabel;
 class QTimer;
+
+// A zone's frame. Every count or bar that changes inside it has the frame paint the area behind
+// it again, and the style lays out the caption each time; the frame keeps what the style drew
+// and only copies it, until its size, caption, state or look changes.
+class ZoneFrame : public QGroupBox
+{
+    Q_OBJECT
+public:
+    ZoneFrame(const QString &title, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QPixmap m_drawn;
+    QString m_drawnTitle;
+    int m_drawnState = 0;
+};
 
 // A filled bar measured as the windows compute it: its bottom edge at 4455 twips, 3615 twips
 // high at full scale. The chart it sits in maps that onto its own height.
@@ -53,8 +73,10 @@ public:
     ZoneBar *bar(int i) const { return m_bars[i]; }
     QLabel *footer(int bar, int row) const { return m_footers[row * m_bars.size() + bar]; }
 
-    // Places the captions and bars again (after tick captions or bar heights changed).
+    // Places the captions and bars again (after tick captions changed).
     void relayout();
+    // Places one bar again at its new height.
+    void barChanged(ZoneBar *bar);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -67,10 +89,15 @@ private:
     int tickColumnWidth() const;
     int footerHeight() const;
     QRect plotRect() const;
+    // Puts bar i at its height in plot; gives the bar's slot (its column of the plot).
+    QRect placeBar(int i, const QRect &plot);
 
     QList<QLabel *> m_ticks;
     QList<ZoneBar *> m_bars;
     QList<QLabel *> m_footers;
+    mutable QStringList m_measuredCaptions;  // the tick captions m_tickColumnWidth was measured for
+    mutable int m_tickColumnWidth = 0;
+    QRect m_plot;  // the plot as the last layout placed it
 };
 
 namespace Diagnostics {

@@ -5,11 +5,13 @@ namespace ZoneData {
 namespace {
 constexpr int CountOffset = 9;   // from the label's first character to its count
 constexpr int CountWidth = 8;
+const QLatin1StringView Labels[FieldCount] = {QLatin1StringView("TX TOTAL"), QLatin1StringView("RX TOTAL"),
+                                              QLatin1StringView("RX ERROR")};
 
 // Blanks either side of the digits are the radio's padding; anything else is not a count.
-std::optional<qint64> wholeNumber(const QString &field)
+std::optional<qint64> wholeNumber(QStringView field)
 {
-    const QString digits = field.trimmed();
+    const QStringView digits = field.trimmed();
     if (digits.isEmpty())
         return std::nullopt;
     for (const QChar c : digits)
@@ -21,12 +23,7 @@ std::optional<qint64> wholeNumber(const QString &field)
 
 QString label(Field field)
 {
-    switch (field) {
-    case TxTotal: return QStringLiteral("TX TOTAL");
-    case RxTotal: return QStringLiteral("RX TOTAL");
-    case RxError: return QStringLiteral("RX ERROR");
-    }
-    return {};
+    return Labels[field];
 }
 
 bool looksComplete(const QString &buffer)
@@ -36,19 +33,21 @@ bool looksComplete(const QString &buffer)
 
 Counts readCounts(const QString &buffer, const QList<Field> &fields)
 {
+    // The zone windows read a reply on every poll: it is searched in place, with no copies.
     Counts counts;
     for (int zone = 1; zone <= Zones; ++zone) {
-        qsizetype p = buffer.indexOf(QString::number(zone) + QLatin1Char(':'));
+        const QChar block[2] = {QChar(u'0' + zone), QLatin1Char(':')};
+        qsizetype p = buffer.indexOf(QStringView(block, 2));
         if (p < 0)
             return counts;
         for (const Field field : fields) {
-            p = buffer.indexOf(label(field), p);
+            p = buffer.indexOf(Labels[field], p);
             if (p < 0)
                 return counts;
             p += CountOffset;
             if (buffer.size() - p < CountWidth)
                 return counts;
-            const std::optional<qint64> n = wholeNumber(buffer.mid(p, CountWidth));
+            const std::optional<qint64> n = wholeNumber(QStringView(buffer).mid(p, CountWidth));
             if (!n)
                 return counts;
             counts.value[zone - 1][field] = n;

@@ -32,6 +32,23 @@ qint64 captionValue(const QLabel *label)
 {
     return label->text().trimmed().toLongLong();
 }
+
+// Counts change on every poll. A count label held at a fixed size repaints just itself for a new
+// count: it is as wide as that many of the font's widest digit, so only a count with another
+// number of digits lays the window out again.
+void showCount(QLabel *label, const QString &text)
+{
+    if (label->minimumSize() != label->maximumSize() || label->text().size() != text.size()) {
+        const QFontMetrics metrics(label->font());
+        QChar widest = QLatin1Char('0');
+        for (char digit = '1'; digit <= '9'; ++digit)
+            if (metrics.horizontalAdvance(QLatin1Char(digit)) > metrics.horizontalAdvance(widest))
+                widest = QLatin1Char(digit);
+        label->setText(QString(text.size(), widest));
+        label->setFixedSize(label->sizeHint());
+    }
+    label->setText(text);
+}
 } // namespace
 
 frmZoneData::frmZoneData(CommControl &port, QWidget *parent) : QDialog(parent), m_port(port)
@@ -68,7 +85,7 @@ void frmZoneData::buildUi()
     for (int k = 0; k < ScaleTicks; ++k)
         ticks << QString::number(k);
     for (int i = 0; i < 8; ++i) {
-        frameZone[i] = new QGroupBox(ZoneWindow::caption(i + 1), this);
+        frameZone[i] = new ZoneFrame(ZoneWindow::caption(i + 1), this);
         auto *box = new QVBoxLayout(frameZone[i]);
         box->setContentsMargins(4, 6, 4, 4);
         m_chart[i] = new ZoneChart(ticks, {TxColour, RxColour, ErrorColour}, 0, frameZone[i]);
@@ -93,13 +110,15 @@ void frmZoneData::buildUi()
             *rows[r].caption = new QLabel(QString::fromLatin1(rows[r].text), frameZone[i]);
             *rows[r].count = new QLabel(QStringLiteral("0"), frameZone[i]);
             (*rows[r].count)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            showCount(*rows[r].count, QStringLiteral("0"));
             for (QLabel *label : {*rows[r].caption, *rows[r].count}) {
                 QPalette palette = label->palette();
                 palette.setColor(QPalette::WindowText, rows[r].colour.darker(120));
                 label->setPalette(palette);
             }
             legend->addWidget(*rows[r].caption, r, 0);
-            legend->addWidget(*rows[r].count, r, 1);
+            // At the size of its text the count keeps to the right of its column, as it did filling it.
+            legend->addWidget(*rows[r].count, r, 1, Qt::AlignRight | Qt::AlignVCenter);
         }
         zones->addWidget(frameZone[i]);
     }
@@ -203,7 +222,7 @@ void frmZoneData::mnuResetZoneData_Click()
         for (int k = 0; k < ScaleTicks; ++k)
             labelZone[ScaleTicks * i + k]->setText(QString::number(k));
         for (QLabel *count : {zoneTXCount[i], zoneRXCount[i], zoneErrorsCount[i]})
-            count->setText(QStringLiteral("0"));
+            showCount(count, QStringLiteral("0"));
     }
     sendCommand(QStringLiteral("zone clear"));
     UpdateZoneGraph();
@@ -229,7 +248,7 @@ void frmZoneData::ParseZoneData()
             // A count shows only when it rose by 1 to 999: anything else is taken for a reset
             // or a garbled line and waits for the next reply.
             if (*prev[f] < *n && *n < *prev[f] + 1000)
-                labels[f]->setText(QString::number(*n));
+                showCount(labels[f], QString::number(*n));
             *prev[f] = *n;
         }
     }

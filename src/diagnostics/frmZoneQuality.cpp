@@ -66,7 +66,7 @@ void frmZoneQuality::buildUi()
     for (int k = 0; k < ScaleTicks; ++k)
         ticks << QString::number(10 * k);
     for (int i = 0; i < 8; ++i) {
-        frameZone[i] = new QGroupBox(ZoneWindow::caption(i + 1), this);
+        frameZone[i] = new ZoneFrame(ZoneWindow::caption(i + 1), this);
         auto *box = new QVBoxLayout(frameZone[i]);
         box->setContentsMargins(4, 6, 4, 4);
         auto *chart = new ZoneChart(ticks, {UsableColour}, 1, frameZone[i]);

@@ -81,6 +81,41 @@ bool sendAndWait(CommControl &port, const QString &command, const QStringList &e
     return replyWait(expected, seconds, mode);
 }
 
+bool radioEchoes()
+{
+    return !shared().EchoOff;
+}
+
+int answerEnd(const QString &rx, const QString &command, const QString &prompt, CompareMode mode, bool echoed)
+{
+    const int echo = instr(rx, command, mode);
+    if (echo == 0)
+        return 0;
+    if (!echoed)
+        return instr(rx, prompt, mode);
+    return int(rx.indexOf(prompt, echo - 1 + command.size(), cs(mode))) + 1;
+}
+
+int lateReplyLength(const QString &rx, const QString &command, CompareMode mode)
+{
+    const int echo = radioEchoes() ? instr(rx, command, mode) : 0;
+    return echo > 2 ? echo - 2 : 0;
+}
+
+bool answerWait(const QString &command, const QString &prompt, double seconds, CompareMode mode)
+{
+    return Clock::waitFor([&] { return answerEnd(shared().RxBuffer, command, prompt, mode) > 0; },
+                          qint64(seconds * 1000.0));
+}
+
+bool sendAndAwaitAnswer(CommControl &port, const QString &command, const QString &prompt, double seconds,
+                        CompareMode mode)
+{
+    shared().RxBuffer = QStringLiteral(" ");
+    commandLine(port, command);
+    return answerWait(command, prompt, seconds, mode);
+}
+
 void unawaitedCommand(CommControl &port, const QString &command, int pauseMs, bool readAndDrop)
 {
     commandLine(port, command);

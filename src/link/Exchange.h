@@ -68,6 +68,29 @@ bool replyWaitAny(const QStringList &anyOf, double seconds, CompareMode mode);
 bool sendAndWait(CommControl &port, const QString &command, const QStringList &expected, double seconds,
                  CompareMode mode);
 
+// Whether the radio echoes what it is sent, so that the answer to a command is found behind its
+// echo: the one place that tells, for every answer cut. Inside the echo-off bracket it does not.
+bool radioEchoes();
+
+// Where the answer to command ends: the 1-based position of the first prompt behind the command's
+// echo (its first occurrence), 0 while the echo or that prompt is missing. A reply to an earlier
+// command that came after its wait stands in front of the echo, so its prompt does not end this
+// answer. Without an echo (echoed false) the command's text anywhere and the first prompt count.
+int answerEnd(const QString &rx, const QString &command, const QString &prompt, CompareMode mode,
+              bool echoed = radioEchoes());
+
+// How far a late reply in front of the echo of command has moved its answer on from where it
+// stands in an RxBuffer reset to one blank: 0 when the echo follows the blank (or is missing), for
+// the cuts that count fixed positions.
+int lateReplyLength(const QString &rx, const QString &command, CompareMode mode);
+
+// Waits, handling events, until the answer to command in RxBuffer has ended with the prompt
+// (answerEnd) or the deadline passes. Returns true when it ended.
+bool answerWait(const QString &command, const QString &prompt, double seconds, CompareMode mode);
+// Resets RxBuffer to one blank, sends the command and waits for its answer (answerWait).
+bool sendAndAwaitAnswer(CommControl &port, const QString &command, const QString &prompt, double seconds,
+                        CompareMode mode);
+
 // A command nobody judges: at most a fixed pause and one read that is thrown away.
 void unawaitedCommand(CommControl &port, const QString &command, int pauseMs = 0, bool readAndDrop = false);
 

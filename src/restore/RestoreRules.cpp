@@ -4,6 +4,7 @@
 
 #include "common/Module1.h"
 #include "config/ConfigReport.h"
+#include "link/Exchange.h"
 
 #include <algorithm>
 
@@ -109,7 +110,8 @@ const QStringList &modeCheckMasterBoxes()
 std::optional<QString> cutReply(const QString &query, const QString &rxBuffer, bool inSetupMode)
 {
     const qsizetype p = rxBuffer.indexOf(query);
-    const qsizetype e = rxBuffer.indexOf(inSetupMode ? QStringLiteral("SETUP>") : QStringLiteral(">"));
+    const qsizetype e = Exchange::answerEnd(rxBuffer, query, inSetupMode ? Prompt::Setup : Prompt::Ready,
+                                            CompareMode::Exact) - 1;
     if (p < 0 || e < 0)
         return std::nullopt;
     const qsizetype length = e - (p + query.size() + 2) - 2;
@@ -121,7 +123,7 @@ std::optional<QString> cutReply(const QString &query, const QString &rxBuffer, b
 std::optional<QString> serialNumberLine(const QString &collected)
 {
     const qsizetype p = collected.indexOf(QStringLiteral("ser"));
-    const qsizetype e = collected.indexOf(QLatin1Char('>'));
+    const qsizetype e = Exchange::answerEnd(collected, QStringLiteral("ser"), Prompt::Ready, CompareMode::Exact) - 1;
     if (p < 0 || e < 0 || e - 2 - (p + 5) < 0)
         return std::nullopt;
     return QStringLiteral("From Radio, serial number: ") + collected.mid(p + 5, e - 2 - (p + 5));
@@ -130,7 +132,7 @@ std::optional<QString> serialNumberLine(const QString &collected)
 std::optional<QStringList> firmwareLines(const QString &collected)
 {
     const qsizetype p = collected.indexOf(QStringLiteral("srev"));
-    const qsizetype e = collected.indexOf(QLatin1Char('>'));
+    const qsizetype e = Exchange::answerEnd(collected, QStringLiteral("srev"), Prompt::Ready, CompareMode::Exact) - 1;
     if (p < 0 || e < 0 || e - 2 - (p + 6) < 0)
         return std::nullopt;
     QStringList lines{QStringLiteral("With Firmware Version: ")};

@@ -31,8 +31,8 @@ const QStringList &modeCheckMasterBoxes();
 inline const QString SleepBox = QStringLiteral("SleepMode");
 inline const QString XaddrBox = QStringLiteral("XADDR");
 
-// The reply line between the echo of query and the prompt (">", or "SETUP>" in setup mode),
-// found by exact search; nothing when the cut would have a negative length.
+// The reply line between the echo of query and the prompt (">", or "SETUP>" in setup mode) that
+// follows it, found by exact search; nothing when the cut would have a negative length.
 std::optional<QString> cutReply(const QString &query, const QString &rxBuffer, bool inSetupMode);
 
 // ---- the configuration file this window writes ----

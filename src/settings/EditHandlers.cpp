@@ -217,8 +217,8 @@ void frmCorvista::ShowSync_Click()
         return;
     const RadioSetting &row = *findSettingByBox(QStringLiteral("ShowSync"));
     const SharedState &s = shared();
-    if (!Exchange::sendAndWait(*MSComm1, row.commandWord, {Prompt::Ready, row.commandWord}, RereadWaitSeconds,
-                               CompareMode::IgnoreCase))
+    if (!Exchange::sendAndAwaitAnswer(*MSComm1, row.commandWord, Prompt::Ready, RereadWaitSeconds,
+                                      CompareMode::IgnoreCase))
         return;
     if (const std::optional<QString> value = ReplyValueRule(row.keyword, s.RxBuffer, s.InSetupMode))
         Pages.box(row.box)->setText(*value);

@@ -15,7 +15,7 @@ constexpr int NotDigitsBeforePrompt = 13;
 QString cutFromReply(const QString &RxBuffer)
 {
     const int echo = Exchange::instr(RxBuffer, QStringLiteral("xmap"), CompareMode::IgnoreCase);
-    const int prompt = Exchange::instr(RxBuffer, Prompt::Ready, CompareMode::IgnoreCase);
+    const int prompt = Exchange::answerEnd(RxBuffer, QStringLiteral("xmap"), Prompt::Ready, CompareMode::IgnoreCase);
     if (echo == 0 || prompt == 0)
         return {};
     const int length = prompt - (echo + NotDigitsBeforePrompt);

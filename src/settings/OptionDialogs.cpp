@@ -84,8 +84,9 @@ void frmCorvista::XMAP_Click()
     s.CurrentXmap.clear();
     // Empty, not one blank: the cut below counts positions from the echo's first character.
     s.RxBuffer.clear();
-    Exchange::commandLine(*MSComm1, findSettingByBox(QStringLiteral("XMAP"))->commandWord);
-    Exchange::replyWait({Prompt::Ready}, XmapWaitSeconds, CompareMode::IgnoreCase);
+    const QString query = findSettingByBox(QStringLiteral("XMAP"))->commandWord;
+    Exchange::commandLine(*MSComm1, query);
+    Exchange::answerWait(query, Prompt::Ready, XmapWaitSeconds, CompareMode::IgnoreCase);
     if (DeviceLoss::linkEndedUnder(*MSComm1))
         return;
     Clock::sleepMs(XmapPauseMs);

@@ -113,8 +113,8 @@ bool frmCorvista::QueryExchange(const RadioSetting &row, bool *wroteValue)
     SharedState &s = shared();
     if (wroteValue)
         *wroteValue = false;
-    const bool answered = Exchange::sendAndWait(*MSComm1, row.keyword, {row.keyword, Prompt::Ready}, 4,
-                                                CompareMode::IgnoreCase);
+    const bool answered = Exchange::sendAndAwaitAnswer(*MSComm1, row.keyword, Prompt::Ready, 4,
+                                                       CompareMode::IgnoreCase);
     ValueBox *box = Pages.box(row.box);
     if (!answered || !box)
         return answered;

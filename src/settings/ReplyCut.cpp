@@ -5,8 +5,8 @@
 std::optional<QString> ReplyValueRule(const QString &keyword, const QString &rxBuffer, bool inSetupMode)
 {
     const int p = Exchange::instr(rxBuffer, keyword, CompareMode::IgnoreCase);
-    const int e = Exchange::instr(rxBuffer, inSetupMode ? QStringLiteral("SETUP>") : QStringLiteral(">"),
-                                  CompareMode::IgnoreCase);
+    const int e = Exchange::answerEnd(rxBuffer, keyword, inSetupMode ? Prompt::Setup : Prompt::Ready,
+                                      CompareMode::IgnoreCase);
     if (p == 0 || e == 0)
         return std::nullopt;
     const int length = e - (p + int(keyword.size()) + 4);
@@ -17,7 +17,8 @@ std::optional<QString> ReplyValueRule(const QString &keyword, const QString &rxB
 
 QString firmwareRevNumberFrom(const QString &rxBuffer)
 {
-    const QString five = rxBuffer.mid(19, 5);
+    const int late = Exchange::lateReplyLength(rxBuffer, QStringLiteral("srev"), CompareMode::IgnoreCase);
+    const QString five = rxBuffer.mid(late + 19, 5);
     QString digits;
     for (int i : {0, 2, 4})
         if (i < five.size())

@@ -205,13 +205,14 @@ void frmSetup::readFrequency(const QString &command, QLineEdit *box)
     s.RxBuffer = QStringLiteral(" ");
     Delay(PauseBeforeQueryMs);
     Clock::doEvents();
-    const bool answered = Exchange::sendAndWait(*m_main.MSComm1, command, {Prompt::Ready, command},
-                                                QueryWaitSeconds, CompareMode::Exact);
+    const bool answered = Exchange::sendAndAwaitAnswer(*m_main.MSComm1, command, Prompt::Ready, QueryWaitSeconds,
+                                                       CompareMode::Exact);
     if (!answered)
         return;
     const QString &rx = s.RxBuffer;
     if (Exchange::endsWith(rx, Prompt::Setup, CompareMode::Exact))
-        box->setText(rx.mid(FrequencyStart - 1, FrequencyLength));
+        box->setText(rx.mid(Exchange::lateReplyLength(rx, command, CompareMode::Exact) + FrequencyStart - 1,
+                            FrequencyLength));
     else
         box->setText(rx.right(FrequencyLength));
 }

@@ -267,6 +267,73 @@ private slots:
         QCOMPARE(w->PrevRxTotal[0], 12);
     }
 
+    // A poll moves only the bars that changed; what a zone window then shows must be what a full
+    // layout of each chart shows.
+    void zoneChartsShowWhatAFullLayoutShows_data()
+    {
+        QTest::addColumn<bool>("quality");            // the zone quality window, else zone data
+        QTest::addColumn<QList<qint64>>("replies");   // zone 5 RX totals, one reply each
+        QTest::addColumn<bool>("resize");
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("counts within the scale") << false << QList<qint64>{4, 9} << false << false;
+        QTest::newRow("a count that widens the scale tenfold") << false << QList<qint64>{8, 900} << false << false;
+        QTest::newRow("a smaller window after the counts") << false << QList<qint64>{300, 700} << true << false;
+        QTest::newRow("a reset after the counts") << false << QList<qint64>{300, 700} << false << true;
+        QTest::newRow("zone quality: a bar rising to full") << true << QList<qint64>{1000, 1000} << false << false;
+        QTest::newRow("zone quality: a smaller window") << true << QList<qint64>{1000, 1000} << true << false;
+    }
+
+    void zoneChartsShowWhatAFullLayoutShows()
+    {
+        QFETCH(bool, quality);
+        QFETCH(QList<qint64>, replies);
+        QFETCH(bool, resize);
+        QFETCH(bool, reset);
+        std::unique_ptr<QDialog> window;
+        std::function<void()> poll;
+        frmZoneData *data = nullptr;
+        QList<ZoneBar *> bars;
+        QList<QLabel *> ticks;
+        if (quality) {
+            auto w = quietWindow<frmZoneQuality>();
+            poll = [q = w.get()] { q->pollTimer_Timer(); };
+            bars = QList<ZoneBar *>(std::begin(w->usableBar), std::end(w->usableBar));
+            ticks = QList<QLabel *>(std::begin(w->labelZone), std::end(w->labelZone));
+            window = std::move(w);
+        } else {
+            auto w = quietWindow<frmZoneData>();
+            poll = [d = w.get()] { d->pollTimer_Timer(); };
+            for (int z = 0; z < 8; ++z)
+                bars << w->zoneTXBar[z] << w->zoneRXBar[z] << w->zoneErrorsBar[z];
+            ticks = QList<QLabel *>(std::begin(w->labelZone), std::end(w->labelZone));
+            data = w.get();
+            window = std::move(w);
+        }
+        window->show();
+        for (const qint64 n : replies) {
+            shared().RxBuffer = zoneDataReply(oneCount(5, 1, n));
+            poll();
+        }
+        if (reset)
+            data->mnuResetZoneData_Click();
+        if (resize)
+            window->resize(window->width() - 60, window->height() - 40);
+        QCoreApplication::processEvents();
+        const auto placed = [&] {
+            QList<QRect> at;
+            for (const ZoneBar *bar : bars)
+                at << (bar->isVisible() ? bar->geometry() : QRect());
+            for (const QLabel *tick : ticks)
+                at << tick->geometry();
+            return at;
+        };
+        const QList<QRect> shown = placed();
+        QCOMPARE(shown.count(QRect()) < bars.size(), !reset);
+        for (const ZoneBar *bar : bars)
+            qobject_cast<ZoneChart *>(bar->parentWidget())->relayout();
+        QCOMPARE(shown, placed());
+    }
+
     void skippedZonesGetTheirCaption_data()
     {
         QTest::addColumn<QString>("buffer");

@@ -2,9 +2,13 @@
 #include "support/MockCommControl.h"
 #include "support/PtyPort.h"
 
+#include "platform/Clock.h"
+
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QTimer>
 #include <algorithm>
+#include <limits>
 #include <set>
 
 Q_LOGGING_CATEGORY(lcFakeRadio, "wavecrest.fakeradio", QtWarningMsg)
@@ -291,8 +295,22 @@ const Row *findRow(const QString &keyword, int revision)
 
 FakeRadio::FakeRadio(QObject *parent) : FakeRadio(Config{}, parent) {}
 
-FakeRadio::FakeRadio(const Config &config, QObject *parent) : QObject(parent), m_config(config)
+struct FakeRadio::Pacing
 {
+    int pieceBytes = 0;
+    int gapMs = 0;
+    QByteArray queue;
+    QTimer timer;
+    qint64 lastPieceMs = std::numeric_limits<qint64>::min() / 2;
+    std::function<void(const QByteArray &)> sink;
+};
+
+FakeRadio::FakeRadio(const Config &config, QObject *parent)
+    : QObject(parent), m_config(config), m_pacing(std::make_shared<Pacing>())
+{
+    m_pacing->timer.setSingleShot(true);
+    m_pacing->timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pacing->timer, &QTimer::timeout, this, &FakeRadio::sendPiece);
     registerCommands();
     registerFirmwareCommands();
     registerDiagnosticCommands();
@@ -554,13 +572,17 @@ void FakeRadio::sendClosed()
 void FakeRadio::attach(MockCommControl *port)
 {
     m_links << connect(port, &MockCommControl::dataWritten, this, &FakeRadio::receive);
-    m_links << connect(this, &FakeRadio::transmit, port, &MockCommControl::feed);
+    m_links << connect(this, &FakeRadio::transmit, port, [this, port](const QByteArray &b) {
+        deliver(b, [port](const QByteArray &p) { port->feed(p); });
+    });
 }
 
 void FakeRadio::attach(PtyPort *pty)
 {
     m_links << connect(pty, &PtyPort::received, this, &FakeRadio::receive);
-    m_links << connect(this, &FakeRadio::transmit, pty, &PtyPort::write);
+    m_links << connect(this, &FakeRadio::transmit, pty, [this, pty](const QByteArray &b) {
+        deliver(b, [pty](const QByteArray &p) { pty->write(p); });
+    });
     m_pty = pty;
     m_pty->setLineTiming(m_strictLine);
 }
@@ -572,11 +594,50 @@ void FakeRadio::setStrictLine(bool on)
         m_pty->setLineTiming(on);
 }
 
+void FakeRadio::setPacedReply(int pieceBytes, int gapMs)
+{
+    m_pacing->pieceBytes = pieceBytes;
+    m_pacing->gapMs = gapMs;
+}
+
+void FakeRadio::deliver(const QByteArray &bytes, std::function<void(const QByteArray &)> sink)
+{
+    Pacing &p = *m_pacing;
+    if (p.pieceBytes <= 0 && p.queue.isEmpty()) {
+        sink(bytes);
+        return;
+    }
+    p.sink = std::move(sink);
+    p.queue += bytes;
+    if (p.timer.isActive())
+        return;
+    const qint64 wait = p.lastPieceMs + p.gapMs - Clock::nowMs();
+    if (wait <= 0)
+        sendPiece();
+    else
+        Clock::startTimer(p.timer, int(wait));
+}
+
+void FakeRadio::sendPiece()
+{
+    Pacing &p = *m_pacing;
+    const QByteArray piece = p.pieceBytes > 0 ? p.queue.left(p.pieceBytes) : p.queue;
+    p.queue.remove(0, piece.size());
+    p.lastPieceMs = Clock::nowMs();
+    if (p.sink && !piece.isEmpty())
+        p.sink(piece);
+    if (!p.queue.isEmpty())
+        Clock::startTimer(p.timer, p.gapMs);
+}
+
 void FakeRadio::detach()
 {
     for (const QMetaObject::Connection &c : std::as_const(m_links))
         disconnect(c);
     m_links.clear();
+    m_pacing->timer.stop();
+    m_pacing->queue.clear();
+    m_pacing->sink = nullptr;
     if (m_pty)
         m_pty->setLineTiming(false);
     m_pty = nullptr;

@@ -171,6 +171,10 @@ public:
     // Reads from the pseudo-terminal no faster than the line delivers, so the program's output
     // backs up as it would on a real line: the strict line.
     void setPacedReading(bool on);
+    // Answers in pieces of at most pieceBytes, gapMs (nominal) apart, as a radio behind a slow
+    // adapter does: an answer can still be coming after the program's fixed pauses. pieceBytes 0
+    // sends each answer whole at once. The pieces' timer stays on the thread that made the radio.
+    void setPacedReply(int pieceBytes, int gapMs);
     const LoaderLog &loaderLog() const;
 
 signals:
@@ -216,4 +220,9 @@ private:
     qsizetype receiveImage(const QByteArray &bytes, qsizetype from, QByteArray &out);
     // A byte the loader loses while it finishes an image it has just taken.
     bool loaderDropsByte(char c);
+    // What is on its way to the program (setPacedReply), and where it goes.
+    struct Pacing;
+    std::shared_ptr<Pacing> m_pacing;
+    void deliver(const QByteArray &bytes, std::function<void(const QByteArray &)> sink);
+    void sendPiece();
 };

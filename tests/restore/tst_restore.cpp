@@ -743,6 +743,36 @@ private slots:
         QCOMPARE(last ? last->text : QString(), text);
     }
 
+    // What the window reads 50 ms after a command can begin with a reply that came late for the
+    // command before: the answer is the one behind this command's echo.
+    void cutsTakeTheAnswerBehindTheEcho_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("cut");
+        QTest::newRow("a setting") << "owm" << "ACCESS DENIED\r\n>owm\r\nKARVEL\r\n>" << "KARVEL";
+        QTest::newRow("the serial number") << "ser" << "\r\n>ser\r\nSN 00123456\r\n>"
+                                           << "From Radio, serial number: SN 00123456";
+        QTest::newRow("the firmware") << "srev" << "\r\n>srev\r\n17-2851A01\r\n3.2.0\r\n>"
+                                      << "With Firmware Version: |17-2851A01|3.2.0";
+        QTest::newRow("an answer still coming gives nothing") << "owm" << "\r\n>owm\r\nKAR" << "";
+    }
+
+    void cutsTakeTheAnswerBehindTheEcho()
+    {
+        QFETCH(QString, query);
+        QFETCH(QString, reply);
+        QFETCH(QString, cut);
+        std::optional<QString> got;
+        if (query == u"ser"_s)
+            got = Restore::serialNumberLine(reply);
+        else if (query == u"srev"_s)
+            got = Restore::firmwareLines(reply).value_or(QStringList()).join(u'|');
+        else
+            got = Restore::cutReply(query, reply, false);
+        QCOMPARE(got.value_or(QString()), cut);
+    }
+
     void pairLinesJoin()
     {
         QCOMPARE(Restore::pairText("n/a", "DLINK 19200"), QStringLiteral("DLINK 19200"));

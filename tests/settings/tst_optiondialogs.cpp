@@ -361,7 +361,8 @@ private slots:
         QTest::addColumn<QString>("RxBuffer");
         QTest::addColumn<QString>("map");
         QTest::newRow("echo, label, digits, prompt") << "xmap\r\nXMAP 0000ffff\r\n>" << "0000ffff";
-        QTest::newRow("noise before the echo") << "\r\n>junk xmap\r\nXMAP 00000001\r\n>" << "";
+        QTest::newRow("a late reply before the echo is passed over") << "\r\n>junk xmap\r\nXMAP 00000001\r\n>"
+                                                                     << "00000001";
         QTest::newRow("no prompt") << "xmap\r\nXMAP 00000001\r\n" << "";
         QTest::newRow("no echo") << "\r\nmap 00000001\r\n>" << "";
         QTest::newRow("nothing") << "" << "";

@@ -48,6 +48,17 @@ QString box(RadioRig &rig, const char *name)
     return rig.window().Pages.box(QString::fromLatin1(name))->text();
 }
 
+// What the settings pages show: every box's text and whether it takes a click, and the RSSI button.
+QStringList pageView(frmCorvista &w)
+{
+    QStringList view;
+    for (const RadioSetting &row : RadioSettingCatalogue())
+        if (QWidget *b = w.Pages.box(row.box))
+            view << row.box + QLatin1Char('=') + w.Pages.box(row.box)->text() + (enabled(b) ? "" : " (disabled)");
+    view << QStringLiteral("RSSI button enabled: %1").arg(w.ButtonRSSI->isEnabled());
+    return view;
+}
+
 const QStringList AllQueries320 = {
     "", "ser", "unit", "srev", "own", "deco", "own WAVECREST SS", "eeco", "owm", "temp", "alrm", "mode", "pwr", "baud",
     "port", "device", "amask", "asense", "cts", "ctshold", "rxtot", "rxd", "sleep", "lpmhold", "addr", "csaddr",
@@ -76,6 +87,10 @@ private slots:
         QTest::newRow("without the echo the label is cut into") << "unit" << " \r\nUNIT 12345\r\n>" << false << true
                                                                 << "2345";
         QTest::newRow("no prompt gives nothing") << "unit" << " unit\r\nUNIT 1" << false << false << "";
+        QTest::newRow("a late reply before the echo is passed over")
+            << "owm" << " \r\nACCESS DENIED\r\n>\r\n>owm\r\nKARVEL\r\n>" << false << true << "KARVEL";
+        QTest::newRow("behind a late reply the answer waits for its own prompt")
+            << "owm" << " \r\n>owm\r\nKARV" << false << false << "";
     }
 
     void replyCut()
@@ -100,6 +115,8 @@ private slots:
         QTest::newRow("2.1.0") << " srev\r\n17-2851A01\r\n2.1.0  01Jan2020\r\n>" << "210" << "2.1.0";
         QTest::newRow("a letter is taken as it stands") << " srev\r\n17-2851A01\r\n3.A.0  x\r\n>" << "3A0" << "";
         QTest::newRow("a short buffer gives fewer digits") << " srev\r\n17-28" << "" << "";
+        QTest::newRow("behind a late reply the digits move with the echo")
+            << " \r\n>srev\r\n17-2851A01\r\n3.2.0  01Jan2024\r\n>" << "320" << "3.2.0";
     }
 
     void revisionAndVersionFromSrev()
@@ -147,6 +164,32 @@ private slots:
         QVERIFY(!w.toolButtons["Logout"]->isEnabled());
         QVERIFY(!shared().AccessCheckPending);
         QVERIFY(rig.radio().echoOn());
+    }
+
+    void lateAnswersAreNotTakenForTheNextQuery_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("a master gets every box and the master layout") << "M";
+        QTest::newRow("a remote gets every box and the remote layout") << "R";
+    }
+
+    // A radio behind a slow adapter answers in 16-byte pieces 300 ms apart, so the answers to the
+    // write-access probe and to "eeco" are still coming when the next query goes out. The pages
+    // must show what an in-step read-out of the same radio shows.
+    void lateAnswersAreNotTakenForTheNextQuery()
+    {
+        QFETCH(QString, mode);
+        RIG(rig, 0.05, radioAt("3.2.0", mode));
+        frmCorvista &w = rig.openWindow();
+        w.ConnectRadio();
+        Clock::pumpFor(100);
+        rig.radio().setPacedReply(16, 300);
+        readOut(rig);
+        QVERIFY(rig.settle());
+        const QStringList paced = pageView(w);
+        rig.radio().setPacedReply(0, 0);
+        readOut(rig);
+        QCOMPARE(paced, pageView(w));
     }
 
     void remote210SkipsTheGatedQueries()
