@@ -125,6 +125,9 @@ void frmCorvista::buildUi()
     txtTerm->setMinimumHeight(170);
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
+    // Terminal text is single-byte characters in a fixed pitch: nothing for the shaper to do, and
+    // a radio that streams would otherwise pay for it on every line.
+    mono.setStyleStrategy(QFont::PreferNoShaping);
     mono.setPointSize(10);
     txtTerm->setFont(mono);
     txtTerm->keyTyped = [this](int &key) { txtTerm_KeyPress(key); };
