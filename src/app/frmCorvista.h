@@ -253,7 +253,8 @@ public:
     static QString presetPath(int slot);
     // NewRadio.txt (when present) and then the file, on a quiet terminal showing word.
     void programFromConfigurationFile(const QString &fileName, const QString &word);
-    // The last step of a Tasks-view operation: ButtonRefresh_Click, its port errors shown.
+    // The last step of a Tasks-view operation (save, print, program, preset, quick setup):
+    // ButtonRefresh_Click, its port errors shown.
     void refreshAfterTask();
     // [loader and presets: declarations go here]
 

@@ -111,8 +111,8 @@ bool readConfigurationLines(const QString &fileName)
 void frmCorvista::refreshAfterTask()
 {
     // After a lost device the user connects again when it is back; trying now only fails again.
-    // After the user's Disconnect or Exit nothing reconnects.
-    if (DeviceLoss::reported() || LinkGate::operationEnded())
+    // (After the user's Disconnect or Exit the refresh itself does nothing.)
+    if (DeviceLoss::reported())
         return;
     try {
         ButtonRefresh_Click();

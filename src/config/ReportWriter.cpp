@@ -7,11 +7,9 @@
 #include "config/ConfigFiles.h"
 #include "config/ConfigReport.h"
 #include "config/ReportPrinter.h"
-#include "link/DeviceLoss.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
-#include "platform/LinkGate.h"
 #include "platform/Dialogs.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
@@ -115,21 +113,6 @@ bool awaitSerialNumber(CommControl &port, const Exchange::PortTimeout &timeout, 
     if (reached && nudges > 0)
         collectNudgePrompts(port, collected, nudges);
     return reached;
-}
-
-// The callers' last step: connect when the port is closed, else read the settings again.
-void refreshAfterReport(frmCorvista &w)
-{
-    // After a lost device the user connects again when it is back; trying now only fails again.
-    // After the user's Disconnect or Exit nothing reconnects.
-    if (DeviceLoss::reported() || LinkGate::operationEnded())
-        return;
-    try {
-        w.ButtonRefresh_Click();
-    } catch (const CommError &e) {
-        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
-            frmCorvista::showCommErrorBox();
-    }
 }
 
 } // namespace
@@ -259,7 +242,7 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
     setStatusText(QString());
     if (!fileError.isEmpty())
         ConfigFiles::showWriteFailure(path, fileError);
-    refreshAfterReport(*this);
+    refreshAfterTask();
 }
 
 void frmCorvista::cmdSaveToFile_Click()
@@ -272,7 +255,7 @@ void frmCorvista::cmdSaveToFile_Click()
     frQuick->setEnabled(false);
     SaveConfigurationReport(QString(), false);
     frQuick->setEnabled(true);
-    refreshAfterReport(*this);
+    refreshAfterTask();
 }
 
 void frmCorvista::cmdPrint_Click()
@@ -313,5 +296,5 @@ void frmCorvista::cmdPrint_Click()
     if (finished)
         Clock::startTimer(*Timer2, 2000);
     frQuick->setEnabled(true);
-    refreshAfterReport(*this);
+    refreshAfterTask();
 }
