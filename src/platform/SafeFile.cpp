@@ -46,12 +46,6 @@ QString randomTemporaryName()
     return name;
 }
 
-bool isTemporaryName(const QString &name)
-{
-    static const QRegularExpression own(QStringLiteral("^\\.wavecrest-save-[a-z0-9]{%1}$").arg(TemporaryRandomLength));
-    return own.match(name).hasMatch();
-}
-
 bool sameFile(const QFileDevice &open, const QString &path)
 {
 #ifdef Q_OS_UNIX
@@ -65,6 +59,12 @@ bool sameFile(const QFileDevice &open, const QString &path)
 }
 
 #ifdef Q_OS_UNIX
+bool isTemporaryName(const QString &name)
+{
+    static const QRegularExpression own(QStringLiteral("^\\.wavecrest-save-[a-z0-9]{%1}$").arg(TemporaryRandomLength));
+    return own.match(name).hasMatch();
+}
+
 // A save killed between its temporary file and the rename leaves a whole copy behind. A save
 // still under way (another window, another running copy) holds a lock on its file and keeps it.
 void removeLeftovers(const QString &folder)
