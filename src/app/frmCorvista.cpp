@@ -526,17 +526,19 @@ void frmCorvista::ClearTempFolder()
     if (DirExists(folder)) {
         QDir::setCurrent(folder);
         QDir dir(folder);
-        for (;;) {
-            const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-            if (files.isEmpty())
-                break;
-            if (!dir.remove(files.first())) {
+        // Another running copy's files stay: its print may be waiting in the printer dialog.
+        const bool alone = AppPaths::claimTempFolder();
+        const QStringList files = alone ? dir.entryList(QDir::Files | QDir::Hidden | QDir::System) : QStringList();
+        for (const QString &file : files) {
+            if (!AppPaths::isTempClaim(file) && !dir.remove(file) && dir.exists(file)) {
                 failed = true;
                 break;
             }
         }
     } else if (!QDir().mkpath(folder)) {
         failed = true;
+    } else {
+        AppPaths::claimTempFolder();
     }
     if (failed)
         MsgBox(QStringLiteral("Error deleting temp files or\r\ncreating /Temp directory."), Msg::OKOnly, Msg::NoIcon,

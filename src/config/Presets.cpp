@@ -11,6 +11,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
 #include "platform/RegularFile.h"
+#include "platform/SafeFile.h"
 
 #include <QAction>
 #include <QCursor>
@@ -167,6 +168,22 @@ bool rewritePresetLines(int slot, const QString &prefix, const QString &replacem
     return true;
 }
 
+// The slot's button is free, yet a file may be there: one that could not be read at start-up, or
+// that names another slot. It is replaced only when the user says so.
+bool mayReplaceUnlistedPreset(const QString &path)
+{
+    if (!FileExists(path) || !RegularFile::notAFile(path).isEmpty())
+        return true;
+    QString why;
+    if (const std::optional<QStringList> lines = ConfigFiles::readLines(path, &why); lines)
+        why = QStringLiteral("It is not a preset for this button.");
+    return MsgBox(QStringLiteral("The preset file\r\n") + QDir::toNativeSeparators(path)
+                      + QStringLiteral("\r\nis there, but gives this button no preset:\r\n\r\n") + why
+                      + QStringLiteral("\r\n\r\nReplace it with the new preset?"),
+                  Msg::YesNo, Msg::Exclamation, QStringLiteral("Save to Preset"))
+        == Msg::Yes;
+}
+
 // A preset button's mouse-up, by its index, as the window's handler takes it.
 class PresetButtonWatch : public QObject
 {
@@ -283,14 +300,29 @@ void frmCorvista::cmdSaveToPreset_Click()
         }
         const QString path = presetPath(slot);
         const QString tmp = ConfigFiles::tmpSibling(path);
-        // What cannot be taken away (a folder of that name) could not be written either: the
-        // radio is not asked for a report that would have nowhere to go.
+        // What cannot be taken away (a folder of that name) could not be written either, nor can
+        // the open log be replaced: the radio is not asked for a report that would have nowhere
+        // to go.
+        for (const QString &old : {path, tmp}) {
+            if (const QString why = SafeFile::refusal(old); !why.isEmpty()) {
+                ConfigFiles::showWriteFailure(old, why);
+                return;
+            }
+        }
+        if (!mayReplaceUnlistedPreset(path))
+            return;
         for (const QString &old : {path, tmp}) {
             QFile file(old);
             if (FileExists(old) && !file.remove()) {
                 ConfigFiles::showWriteFailure(old, file.errorString());
                 return;
             }
+        }
+        // The other slots' reports left behind by a save that was killed half-way.
+        for (int other = 1; other <= PresetCount; ++other) {
+            const QString leftover = ConfigFiles::tmpSibling(presetPath(other));
+            if (RegularFile::notAFile(leftover).isEmpty() && SafeFile::refusal(leftover).isEmpty())
+                QFile::remove(leftover);
         }
         frQuick->setEnabled(false);
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));

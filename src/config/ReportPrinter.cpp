@@ -17,13 +17,18 @@ Q_LOGGING_CATEGORY(lcReportPrinter, "wavecrest.config", QtWarningMsg)
 
 namespace ReportPrinter {
 
-bool printText(QPrinter &printer, const QString &text)
+bool printText(QPrinter &printer, const QString &text, QString *error)
 {
     // A plain text file printed the way a text editor prints it: a margin all round.
     printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
     QPainter painter;
     if (!painter.begin(&printer)) {
         qCWarning(lcReportPrinter) << "printer could not be started" << printer.printerName() << printer.outputFileName();
+        if (error)
+            *error = printer.outputFileName().isEmpty()
+                ? QStringLiteral("The printer %1 could not be started.").arg(printer.printerName())
+                : QStringLiteral("The file %1 could not be written.")
+                      .arg(QDir::toNativeSeparators(printer.outputFileName()));
         return false;
     }
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -45,18 +50,22 @@ bool printText(QPrinter &printer, const QString &text)
             y += lineHeight;
         }
     }
-    return painter.end();
-}
-
-bool printFile(QPrinter &printer, const QString &path)
-{
-    QString error;
-    const std::optional<QByteArray> bytes = RegularFile::read(path, RegularFile::TextLimit, &error);
-    if (!bytes) {
-        qCWarning(lcReportPrinter) << "report file could not be read" << path << error;
+    if (!painter.end()) {
+        if (error)
+            *error = QStringLiteral("The printer %1 did not take the pages.").arg(printer.printerName());
         return false;
     }
-    return printText(printer, QString::fromLatin1(*bytes));
+    return true;
+}
+
+bool printFile(QPrinter &printer, const QString &path, QString *error)
+{
+    const std::optional<QByteArray> bytes = RegularFile::read(path, RegularFile::TextLimit, error);
+    if (!bytes) {
+        qCWarning(lcReportPrinter) << "report file could not be read" << path << (error ? *error : QString());
+        return false;
+    }
+    return printText(printer, QString::fromLatin1(*bytes), error);
 }
 
 void proposeOutputFile(QPrinter &printer, const QString &reportFile)

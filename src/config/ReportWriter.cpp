@@ -284,8 +284,13 @@ void frmCorvista::cmdPrint_Click()
             ReportPrinter::proposeOutputFile(printer, printFile);
             if (!dialogs().printerDialog(printer))
                 throw ReportAborted{QStringLiteral("printer dialog cancelled")};
-            if (!ReportPrinter::printFile(printer, printFile))
-                qCWarning(lcReportWriter) << "the report was not printed";
+            QString why;
+            if (!ReportPrinter::printFile(printer, printFile, &why)) {
+                qCWarning(lcReportWriter) << "the report was not printed" << why;
+                MsgBox(QStringLiteral("The report could not be printed:\r\n") + QDir::toNativeSeparators(printFile)
+                           + QStringLiteral("\r\n\r\n") + why,
+                       Msg::OKOnly, Msg::Exclamation, QStringLiteral("Print Error"));
+            }
         }
         finished = true;
     } catch (const ReportAborted &e) {

@@ -105,7 +105,7 @@ std::optional<FirmwareFile> chooseFirmwareFile()
         // header read: the dialog comes back. One that is no file, or more than the loader can
         // hold, is named and refused before the radio is asked for anything.
         QString error;
-        const std::optional<QByteArray> bytes = RegularFile::read(path, MaxFirmwareBytes, &error);
+        const std::optional<QByteArray> bytes = RegularFile::readSingleByte(path, MaxFirmwareBytes, &error);
         if (!bytes) {
             RegularFile::showReadFailure(path, error);
             continue;

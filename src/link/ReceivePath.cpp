@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/LinkGate.h"
 #include "platform/RegularFile.h"
+#include "platform/SafeFile.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -264,6 +265,10 @@ void frmCorvista::mnuOpenLog_Click()
         return;
     }
     m_logFile = std::move(file);
+    // A save onto the log would replace the file under it, and the traffic would go on into the
+    // old file, which no name reaches any more.
+    SafeFile::keepOff(m_logFile.get(), QStringLiteral("It is the communications log, open and being written. "
+                                                      "Close the log first, or save under another name."));
     s.LogFileNum = 1;
     setWindowTitle(QStringLiteral("Wavecrest Terminal - ") + QFileInfo(LogFileName).fileName());
     mnuOpenLog->setEnabled(false);
@@ -274,8 +279,10 @@ void frmCorvista::mnuOpenLog_Click()
 
 void frmCorvista::mnuCloseLog_Click()
 {
-    if (m_logFile)
+    if (m_logFile) {
+        SafeFile::release(m_logFile.get());
         m_logFile->close();
+    }
     m_logFile.reset();
     shared().LogFileNum = 0;
     mnuOpenLog->setEnabled(true);

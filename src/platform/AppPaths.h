@@ -12,4 +12,11 @@ QString programFolder();
 void anchorProgramFolder();
 // programFolder() + "/" + name.
 QString inProgramFolder(const QString &name);
+// Marks the Temp folder as in use by this running copy for as long as it runs; true when no other
+// running copy uses it, so that the files there belong to none and may go.
+bool claimTempFolder();
+// Gives the claim back (at exit it goes by itself).
+void releaseTempFolder();
+// Whether a file of that name in Temp is one of the marks claimTempFolder() leaves there.
+bool isTempClaim(const QString &fileName);
 } // namespace AppPaths

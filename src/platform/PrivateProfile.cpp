@@ -13,12 +13,12 @@ namespace {
 
 // The file is single-byte text: Latin-1 maps each byte to one character and back, so offsets in
 // the decoded text are offsets in the file and untouched lines are written back byte for byte.
-// A byte-order mark an editor put at its start stays in the text, to be written back, and is
-// passed over by the parser.
+// A UTF-8 byte-order mark an editor put at its start stays in the text, to be written back, and
+// is passed over by the parser; a UTF-16 file is decoded, and written back as single-byte text.
 QString readText(const QString &filePath, bool *exists, QString *error = nullptr)
 {
     const std::optional<QByteArray> bytes =
-        filePath.isEmpty() ? std::nullopt : RegularFile::read(filePath, RegularFile::TextLimit, error);
+        filePath.isEmpty() ? std::nullopt : RegularFile::readSingleByte(filePath, RegularFile::TextLimit, error);
     *exists = bytes.has_value();
     return bytes ? QString::fromLatin1(*bytes) : QString();
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QStringDecoder>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -170,9 +171,44 @@ std::optional<QByteArray> read(const QString &path, qint64 limit, QString *error
     return bytes;
 }
 
-std::optional<QString> readText(const QString &path, QString *error, qint64 limit)
+std::optional<QByteArray> singleByteText(const QByteArray &bytes, QString *error)
+{
+    QStringConverter::Encoding encoding;
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE")))
+        encoding = QStringConverter::Utf16LE;
+    else if (bytes.startsWith(QByteArrayView("\xFE\xFF")))
+        encoding = QStringConverter::Utf16BE;
+    else
+        return bytes;
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
+    if (decoder.hasError()) {
+        fail(error, QStringLiteral("It is UTF-16 (Unicode) text that is cut off or damaged."), QString());
+        return std::nullopt;
+    }
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF) {
+            fail(error,
+                 QStringLiteral("It is UTF-16 (Unicode) text holding characters a plain text file of this kind "
+                                "cannot hold. Save it as ANSI text."),
+                 QString());
+            return std::nullopt;
+        }
+    }
+    return text.toLatin1();
+}
+
+std::optional<QByteArray> readSingleByte(const QString &path, qint64 limit, QString *error)
 {
     const std::optional<QByteArray> bytes = read(path, limit, error);
+    if (!bytes)
+        return std::nullopt;
+    return singleByteText(*bytes, error);
+}
+
+std::optional<QString> readText(const QString &path, QString *error, qint64 limit)
+{
+    const std::optional<QByteArray> bytes = readSingleByte(path, limit, error);
     if (!bytes)
         return std::nullopt;
     return QString::fromLatin1(QByteArrayView(*bytes).sliced(byteOrderMarkLength(*bytes)));

@@ -26,8 +26,18 @@ QString notAFile(const QString &path);
 // or cannot be read, with the reason in *error.
 std::optional<QByteArray> read(const QString &path, qint64 limit, QString *error = nullptr);
 
-// A text file as its single-byte characters, without a UTF-8 byte-order mark at its start: an
-// editor that saves one puts it before the first line, where it would be taken as part of it.
+// The bytes of a text file as single-byte text: a file a Windows editor saved as "Unicode"
+// (UTF-16 behind the byte-order mark FF FE or FE FF) is decoded, any other is as it is. Nothing,
+// with the reason in *error, when the UTF-16 text is cut off or holds a character outside Latin-1,
+// which a single-byte file cannot hold.
+std::optional<QByteArray> singleByteText(const QByteArray &bytes, QString *error = nullptr);
+
+// read() of a text file, decoded as singleByteText() does.
+std::optional<QByteArray> readSingleByte(const QString &path, qint64 limit, QString *error = nullptr);
+
+// A text file as its single-byte characters (UTF-16 decoded), without a UTF-8 byte-order mark at
+// its start: an editor that saves one puts it before the first line, where it would be taken as
+// part of it.
 std::optional<QString> readText(const QString &path, QString *error = nullptr, qint64 limit = TextLimit);
 
 // 3 when bytes start with a UTF-8 byte-order mark, else 0.

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QFile>
 #include <QString>
+
+class QFileDevice;
 
 class SafeFileWriter
 {
@@ -18,7 +20,9 @@ public:
     SafeFileWriter(const SafeFileWriter &) = delete;
     SafeFileWriter &operator=(const SafeFileWriter &) = delete;
 
-    // Creates the temporary file; false when the folder will not take it.
+    // Creates the temporary file; false when the folder will not take it, or the target is a file
+    // the program holds open (the communications log). Leftovers of earlier saves to the folder
+    // that were killed half-way go first.
     bool open();
     // Appends the bytes; false when not all of them were written. After the first failure every
     // write and the commit fail.
@@ -31,12 +35,16 @@ public:
     bool failed() const { return !m_error.isEmpty(); }
     // The system's text for the first failure ("No space left on device"); empty when none.
     QString errorString() const { return m_error; }
-    QString fileName() const { return m_file.fileName(); }
+    QString fileName() const { return m_path; }
 
 private:
     bool fail(const QString &why);
+    void dropTemporary();
 
-    QSaveFile m_file;
+    QString m_path;
+    QString m_target;      // m_path, or the file it links to
+    QString m_temporary;
+    QFile m_file;
     QString m_error;
     bool m_open = false;
 };
@@ -45,4 +53,11 @@ namespace SafeFile {
 // Writes the whole file in one go; on failure false, the old file untouched and the system's
 // text in *error.
 bool write(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// While file is open, no save replaces it: a file replaced under an open handle goes on being
+// written unseen, its new contents with no trace of it. why is the reason the user is shown.
+void keepOff(const QFileDevice *file, const QString &why);
+void release(const QFileDevice *file);
+// Why a save to path would be refused for one of those files; empty when it would not.
+QString refusal(const QString &path);
 } // namespace SafeFile

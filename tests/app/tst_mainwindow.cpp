@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -145,8 +146,16 @@ private slots:
         QVERIFY(env->dialogs().messages().isEmpty());
     }
 
+    void tempFolderIsCreatedThenEmptied_data()
+    {
+        QTest::addColumn<bool>("anotherCopyRuns");
+        QTest::newRow("the only running copy empties it") << false;
+        QTest::newRow("another running copy's print file stays") << true;
+    }
+
     void tempFolderIsCreatedThenEmptied()
     {
+        QFETCH(bool, anotherCopyRuns);
         const QString temp = env->path(QStringLiteral("Temp"));
         QVERIFY(!QDir(temp).exists());
         makeWindow();
@@ -155,8 +164,14 @@ private slots:
             QFile f(temp + QLatin1Char('/') + QLatin1String(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
+        // The claim a copy started from the same folder holds on Temp while it runs.
+        QLockFile another(temp + QStringLiteral("/.wavecrest-running-7.lock"));
+        QVERIFY(another.tryLock(0));
+        if (!anotherCopyRuns)
+            another.unlock();
         makeWindow();
-        QVERIFY(QDir(temp).entryList(QDir::Files).isEmpty());
+        QCOMPARE(QDir(temp).entryList({QStringLiteral("*.txt")}, QDir::Files),
+                 anotherCopyRuns ? QStringList{"a.txt"} : QStringList{});
         QVERIFY(env->dialogs().messages().isEmpty());
     }
 

@@ -163,20 +163,31 @@ private slots:
         QTest::addColumn<QStringList>("inputs");
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<QString>("caption");   // empty: nothing saved
-        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("messages");   // %1: the preset file
+        QTest::addColumn<QStringList>("before");     // in Presets before the save; "log": the open log there
+        QTest::addColumn<QStringList>("kept");
         QTest::newRow("short caption and description") << QStringList{"Tower", "Tower site master"} << QList<int>{}
-                                                       << "Tower" << QStringList{};
+                                                       << "Tower" << QStringList{} << QStringList{} << QStringList{};
         QTest::newRow("13 characters are offered cut to 12")
             << QStringList{"Tower Site 12", "Tower site master"} << QList<int>{Msg::OK} << "Tower Site 1"
-            << QStringList{"Pre-set button caption will be\r\n\r\ntruncated to: Tower Site 1"};
+            << QStringList{"Pre-set button caption will be\r\n\r\ntruncated to: Tower Site 1"} << QStringList{} << QStringList{};
         QTest::newRow("Cancel at the cut asks again")
             << QStringList{"Tower Site 12", "Tower", "Tower site master"} << QList<int>{Msg::Cancel} << "Tower"
-            << QStringList{"Pre-set button caption will be\r\n\r\ntruncated to: Tower Site 1"};
+            << QStringList{"Pre-set button caption will be\r\n\r\ntruncated to: Tower Site 1"} << QStringList{} << QStringList{};
         QTest::newRow("empty caption answered No asks again")
             << QStringList{"", "Tower", "Tower site master"} << QList<int>{Msg::No} << "Tower"
-            << QStringList{"Cancel Preset Saving "};
+            << QStringList{"Cancel Preset Saving "} << QStringList{} << QStringList{};
         QTest::newRow("empty caption answered Yes ends the save")
-            << QStringList{""} << QList<int>{Msg::Yes} << "" << QStringList{"Cancel Preset Saving "};
+            << QStringList{""} << QList<int>{Msg::Yes} << "" << QStringList{"Cancel Preset Saving "} << QStringList{} << QStringList{};
+        QTest::newRow("leftovers of killed saves go, a user's files of like names stay")
+            << QStringList{"Tower", "Tower site master"} << QList<int>{} << "Tower" << QStringList{}
+            << QStringList{"Preset4.tmp", ".wavecrest-save-k7q2zz", "Preset4.tmp.txt", ".wavecrest-save-notes"}
+            << QStringList{"Preset4.tmp.txt", ".wavecrest-save-notes"};
+        QTest::newRow("the open communications log in the slot's place is kept and logs on")
+            << QStringList{"Tower", "Tower site master"} << QList<int>{} << ""
+            << QStringList{"The file could not be saved:\r\n%1\r\n\r\nIt is the communications log, open and being "
+                           "written. Close the log first, or save under another name."}
+            << QStringList{"log"} << QStringList{"Preset2.txt"};
     }
 
     void savePreset()
@@ -185,9 +196,23 @@ private slots:
         QFETCH(QList<int>, answers);
         QFETCH(QString, caption);
         QFETCH(QStringList, messages);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, kept);
         RIG(rig, Scale, writableRadio());
         writePreset(rig, 1, "First", "One");
+        for (const QString &name : before)
+            if (name != QLatin1String("log"))
+                writeLines(rig.env().path("Presets/" + name), {"kept or not"});
         frmCorvista &w = connectQuietly(rig);
+        const QString path = rig.env().path("Presets/Preset2.txt");
+        if (before.contains(QStringLiteral("log"))) {
+            rig.dialogs().answerSave(path);
+            w.mnuOpenLog_Click();
+            QCOMPARE(shared().LogFileNum, qint16(1));
+            rig.dialogs().clear();
+        }
+        for (QString &text : messages)
+            text = text.arg(QDir::toNativeSeparators(path));
         for (const QString &text : inputs)
             rig.dialogs().answerInput(text);
         for (int a : answers)
@@ -196,9 +221,13 @@ private slots:
         QCOMPARE(rig.dialogs().messageTexts(), messages);
         QCOMPARE(rig.dialogs().shown.first().text, CaptionPrompt);
         QCOMPARE(rig.dialogs().shown.first().title, QStringLiteral("KARVEL Wavecrest SS Configuration"));
-        const QString path = rig.env().path("Presets/Preset2.txt");
+        QStringList files = QDir(presetFolder(rig)).entryList(QDir::Files | QDir::Hidden);
+        kept << "Preset1.txt" << (caption.isEmpty() ? QStringList{} : QStringList{"Preset2.txt"});
+        files.sort();
+        kept.sort();
+        QCOMPARE(files, kept);
         if (caption.isEmpty()) {
-            QVERIFY(!QFile::exists(path));
+            QCOMPARE(shared().LogFileNum, qint16(before.contains(QStringLiteral("log")) ? 1 : 0));
             QCOMPARE(stateOf(w.cmdPre[1]), freeButton());
             QVERIFY(rig.radio().lines().isEmpty());
             return;
@@ -208,7 +237,6 @@ private slots:
         QVERIFY(lines[3].startsWith(QLatin1String("#Created by Karvel Wavecrest Configuration Software Version ")));
         QVERIFY(lines.contains(QStringLiteral("UNIT 12345")));
         QVERIFY(lines.contains(QStringLiteral("DLINK OFF")));
-        QCOMPARE(QDir(presetFolder(rig)).entryList(QDir::Files), (QStringList{"Preset1.txt", "Preset2.txt"}));
         QCOMPARE(stateOf(w.cmdPre[1]), (ButtonState{caption, "Tower site master", "", "9"}));
         QVERIFY(w.cmdPre[1]->isEnabled());
         QVERIFY(w.cmdSaveToPreset->isEnabled());

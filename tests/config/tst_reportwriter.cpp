@@ -576,17 +576,20 @@ private slots:
     void overwriteQuestion_data()
     {
         QTest::addColumn<int>("answer");
-        QTest::newRow("Yes overwrites the file") << int(Msg::Yes);
-        QTest::newRow("No shows the Save dialog again") << int(Msg::No);
-        QTest::newRow("Cancel sends nothing") << int(Msg::Cancel);
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Yes overwrites the file") << int(Msg::Yes) << "old.txt";
+        QTest::newRow("Yes overwrites a file with a 250-byte name") << int(Msg::Yes) << QString(246, u'x') + ".txt";
+        QTest::newRow("No shows the Save dialog again") << int(Msg::No) << "old.txt";
+        QTest::newRow("Cancel sends nothing") << int(Msg::Cancel) << "old.txt";
     }
 
     void overwriteQuestion()
     {
         QFETCH(int, answer);
+        QFETCH(QString, name);
         RIG(rig, Scale);
         frmCorvista &w = connectAndRead(rig);
-        const QString existing = rig.env().path(QStringLiteral("old.txt"));
+        const QString existing = rig.env().path(name);
         const QString other = rig.env().path(QStringLiteral("new.txt"));
         writeFile(existing, "OLD\r\n");
         rig.dialogs().answerSave(existing);
@@ -613,6 +616,8 @@ private slots:
             QCOMPARE(kinds, (QStringList{"save", "msgbox"}));
             QVERIFY(fileLines(existing).contains(QStringLiteral("UNIT 12345")));
             QVERIFY(!QFile::exists(other));
+            QCOMPARE(QDir(rig.env().home()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".txt")),
+                     QStringList{name});
             break;
         case Msg::No:
             QCOMPARE(kinds, (QStringList{"save", "msgbox", "save"}));
@@ -704,23 +709,32 @@ private slots:
         QVERIFY(Clock::waitFor([&] { return rig.radio().lines().contains(QStringLiteral("eeco")); }, 2000));
     }
 
-    // A folder the report cannot go to: nothing is asked of the radio beyond the closing "eeco",
-    // and the user reads why.
+    // A folder the report cannot go to, or the open log: nothing is asked of the radio beyond the
+    // closing "eeco", and the user reads why.
     void unwritableFolderSaysSo_data()
     {
-        QTest::addColumn<bool>("readOnlyFolder");
-        QTest::newRow("a folder the user may not write") << true;
-        QTest::newRow("a file where the folder should be") << false;
+        QTest::addColumn<QString>("target");
+        QTest::newRow("a folder the user may not write") << "locked";
+        QTest::newRow("a file where the folder should be") << "file";
+        QTest::newRow("the open communications log goes on logging") << "log";
     }
 
     void unwritableFolderSaysSo()
     {
-        QFETCH(bool, readOnlyFolder);
+        QFETCH(QString, target);
+        const bool readOnlyFolder = target == QLatin1String("locked");
         RIG(rig, Scale);
         frmCorvista &w = connectAndRead(rig);
         QString path;
         QString reason;
-        if (readOnlyFolder) {
+        if (target == QLatin1String("log")) {
+            path = rig.env().path(QStringLiteral("radio.log"));
+            reason = QStringLiteral("communications log");
+            rig.dialogs().answerSave(path);
+            w.mnuOpenLog_Click();
+            QCOMPARE(shared().LogFileNum, qint16(1));
+            rig.dialogs().answerMsgBox(Msg::Yes);   // "File Exists !!"
+        } else if (readOnlyFolder) {
             QDir folder(rig.env().path(QStringLiteral("locked")));
             QVERIFY(folder.mkpath(QStringLiteral(".")));
             QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
@@ -742,8 +756,16 @@ private slots:
         if (readOnlyFolder)
             QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-        QVERIFY(!QFile::exists(path));
-        const auto shown = rig.dialogs().messages();
+        if (target == QLatin1String("log")) {
+            QVERIFY(!fileLines(path).contains(QStringLiteral("UNIT 12345")));
+            QCOMPARE(shared().LogFileNum, qint16(1));
+            w.mnuCloseLog_Click();
+        } else {
+            QVERIFY(!QFile::exists(path));
+        }
+        auto shown = rig.dialogs().messages();
+        if (target == QLatin1String("log"))
+            shown.removeFirst();   // "File Exists !!"
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].title, QStringLiteral("File I/O Error"));
         QVERIFY2(shown[0].text.contains(reason), qPrintable(shown[0].text));
@@ -913,34 +935,45 @@ private slots:
     {
         QTest::addColumn<QString>("hangsAt");
         QTest::addColumn<bool>("dialogShown");
-        QTest::newRow("Cancel in the printer dialog") << QString() << true;
-        QTest::newRow("port time-out during the report: no printer dialog") << "sleep" << false;
+        QTest::addColumn<QString>("message");   // beyond the print file's name
+        QTest::newRow("Cancel in the printer dialog") << QString() << true << QString();
+        QTest::newRow("port time-out during the report: no printer dialog") << "sleep" << false << QString();
+        QTest::newRow("print file gone while the dialog is open: a message names it")
+            << QString() << false << "No such file or directory";
     }
 
     void printCancelledOrAbortedPrintsNothing()
     {
         QFETCH(QString, hangsAt);
         QFETCH(bool, dialogShown);
+        QFETCH(QString, message);
         RIG(rig, Scale);
         frmCorvista &w = connectAndRead(rig);
         rig.radio().config().hangsAt = hangsAt;
         const QString pdf = rig.env().path(QStringLiteral("report.pdf"));
+        const QString printFile = AppPaths::inProgramFolder(QStringLiteral("Temp/00123456.txt"));
         if (dialogShown)
             rig.dialogs().cancelPrinter();
         else
             rig.dialogs().answerPrinter([&](QPrinter &printer) {
+                if (!message.isEmpty())
+                    QFile::remove(printFile);
                 printer.setOutputFormat(QPrinter::PdfFormat);
                 printer.setOutputFileName(pdf);
             });
 
         w.cmdPrint->click();
 
+        const QStringList texts = rig.dialogs().messageTexts();
+        if (!message.isEmpty())
+            QVERIFY2(texts.size() == 1 && texts[0].contains(QDir::toNativeSeparators(printFile))
+                         && texts[0].contains(message), qPrintable(texts.join(" | ")));
         bool shown = false;
         for (const auto &s : rig.dialogs().shown)
             shown |= s.kind == QLatin1String("print");
-        QCOMPARE(shown, dialogShown);
+        QCOMPARE(shown, dialogShown || !message.isEmpty());
         QVERIFY(!QFile::exists(pdf));
-        QCOMPARE(shared().ReportWritten, dialogShown);
+        QCOMPARE(shared().ReportWritten, dialogShown || !message.isEmpty());
         QVERIFY(w.frQuick->isEnabled());
         QVERIFY(!shared().IgnoreCommEvents);
         QVERIFY(shared().RefreshRequested);

@@ -1,6 +1,6 @@
 // Every place that reads a file the user chose or the program found beside it, given what is not
 // a plain file there (a FIFO, a folder), a file far larger than its kind, or a text file that
-// starts with a UTF-8 byte-order mark.
+// starts with a byte-order mark: UTF-8, or UTF-16 as Windows editors save "Unicode" text.
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "platform/Clock.h"
@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTest>
 #include <QTimer>
 
@@ -32,7 +33,7 @@ const QString App = QStringLiteral("KARVEL Wavecrest SS Configuration");
 const QByteArray Bom("\xEF\xBB\xBF");
 
 enum class Reader { ConfigFile, NewRadio, Preset, RestoreLoad, LogAppend, SettingsStore, Firmware };
-enum class Odd { Fifo, Folder, Oversized, ByteOrderMark };
+enum class Odd { Fifo, Folder, Oversized, ByteOrderMark, Utf16LE, Utf16BE, Utf16BeyondLatin1 };
 
 // A reader that opens a FIFO the blocking way waits for a writer for ever. Once the reader has
 // had a second and a half, this lends it both ends, so that a test of that fault fails instead of
@@ -122,6 +123,8 @@ const QStringList SavedConfiguration{"#Created by Karvel Wavecrest Configuration
 const QStringList Baseline{"XPRI 2", "CTS 7"};
 const QStringList Preset{"#PresetFile1", "#Name:Tower site master", "#PresetCaption:Tower",
                          "#With Firmware Version:  17-2851A01 3.2.0  01Jan2024", "ADDR 1001"};
+// A header record and one data record: no end record follows.
+const QStringList Firmware{"S013000031372D3238353141303120332E332E30D3", "S21401000000070E151C232A31383F464D545B6269A2"};
 
 } // namespace
 
@@ -196,7 +199,7 @@ private slots:
             {Reader::RestoreLoad, "restore window's Load", true, true},
             {Reader::LogAppend, "log append", false, false},
             {Reader::SettingsStore, "settings store", true, true},
-            {Reader::Firmware, "firmware file", true, false},
+            {Reader::Firmware, "firmware file", true, false},   // a UTF-16 one: every record is checked
         };
         for (const auto &r : readers) {
             // The store's rule: a store that cannot be read gives every default, and start-up goes on.
@@ -212,7 +215,13 @@ private slots:
             if (r.byteOrderMark)
                 QTest::addRow("%s: a byte-order mark is read as without it", r.name)
                     << r.reader << Odd::ByteOrderMark << QString();
+            if (r.oversized) {
+                QTest::addRow("%s: UTF-16LE is read as its text", r.name) << r.reader << Odd::Utf16LE << QString();
+                QTest::addRow("%s: UTF-16BE is read as its text", r.name) << r.reader << Odd::Utf16BE << QString();
+            }
         }
+        QTest::newRow("preset: UTF-16 beyond Latin-1 is named and not replaced without a question")
+            << Reader::Preset << Odd::Utf16BeyondLatin1 << QStringLiteral("cannot hold");
     }
 
     void oddFilesAreRefusedAtOnce()
@@ -233,13 +242,14 @@ private slots:
             path = SettingsStore::fileName(App);
             content = QStringList{"[Properties]", "CommPort=3"};
             break;
-        case Reader::Firmware: path = env->path("radio.s28"); break;
+        case Reader::Firmware: path = env->path("radio.s28"); content = Firmware; break;
         }
+        const bool decoded = odd == Odd::ByteOrderMark || odd == Odd::Utf16LE || odd == Odd::Utf16BE;
 
         if (reader == Reader::NewRadio)
             writeFile(env->path("chosen.txt"), crLf(SavedConfiguration));
         // A preset's button is in use when its file changes under it.
-        const bool presetInUse = reader == Reader::Preset && odd != Odd::ByteOrderMark;
+        const bool presetInUse = reader == Reader::Preset && !decoded && odd != Odd::Utf16BeyondLatin1;
         if (presetInUse)
             writeFile(path, crLf(Preset));
         if (reader != Reader::SettingsStore) {
@@ -264,7 +274,14 @@ private slots:
             break;
         }
         case Odd::ByteOrderMark: writeFile(path, Bom + crLf(content)); break;
+        default: {
+            QStringEncoder encode(odd == Odd::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                                  QStringConverter::Flag::WriteBom);
+            const QString dash = odd == Odd::Utf16BeyondLatin1 ? QStringLiteral("\u2013 ") : QString();
+            writeFile(path, encode(QString::fromLatin1(crLf(content)).replace("Tower site", "Tower " + dash + "site")));
         }
+        }
+        const QStringList written = crLfFileLines(path);
 
         std::unique_ptr<frmRestore> restore;
         QString read;
@@ -273,7 +290,7 @@ private slots:
         took.start();
         switch (reader) {
         case Reader::ConfigFile:
-            if (odd == Odd::ByteOrderMark) {
+            if (decoded) {
                 QString name = path;
                 QVERIFY(w->LoadConfigurationFile(name, false));
                 read = shared().ConfigLines.value(0);
@@ -283,7 +300,7 @@ private slots:
             }
             break;
         case Reader::NewRadio:
-            if (odd == Odd::ByteOrderMark) {
+            if (decoded) {
                 QString name;
                 QVERIFY(w->LoadConfigurationFile(name, true));
                 read = shared().ConfigLines.value(0);
@@ -293,9 +310,17 @@ private slots:
             }
             break;
         case Reader::Preset:
-            if (odd == Odd::ByteOrderMark) {
+            if (decoded) {
                 w->LoadPresetButtons();
                 read = w->cmdPre[0]->text();
+            } else if (odd == Odd::Utf16BeyondLatin1) {
+                w->LoadPresetButtons();
+                env->dialogs().answerInput(QStringLiteral("Pump"));
+                env->dialogs().answerInput(QStringLiteral("Pump station"));
+                env->dialogs().answerMsgBox(Msg::No);   // replace the file with a new preset?
+                w->cmdSaveToPreset_Click();
+                QCOMPARE(env->dialogs().shown.size(), 3);
+                QCOMPARE(crLfFileLines(path), written);
             } else {
                 w->LoadPresetButtons();
                 env->dialogs().answerMsgBox(Msg::Yes);   // "Program connected radio using preset"
@@ -320,6 +345,7 @@ private slots:
         case Reader::Firmware:
             env->dialogs().answerOpen(path);
             w->mnuSendText_Click();
+            read = env->dialogs().messageTexts().value(0);
             break;
         }
         const qint64 elapsed = took.elapsed();
@@ -343,11 +369,15 @@ private slots:
             QCOMPARE(shared().LogFileNum, qint16(0));
             QVERIFY(w->mnuOpenLog->isEnabled());
         }
-        if (reader == Reader::SettingsStore && odd != Odd::ByteOrderMark) {
+        if (reader == Reader::SettingsStore && !decoded) {
             QCOMPARE(read, QStringLiteral("1"));
             QVERIFY(shared().KeepAlivePref);
         }
-        if (odd == Odd::ByteOrderMark) {
+        if (decoded && reader == Reader::Firmware) {
+            // Taken as a firmware file: its header passes, its records are checked up to the end
+            // record it lacks.
+            QVERIFY2(read.startsWith(QLatin1String("Error: This firmware file is damaged. Line 2 ")), qPrintable(read));
+        } else if (decoded) {
             const QString expected = reader == Reader::Preset          ? QStringLiteral("Tower")
                                    : reader == Reader::SettingsStore ? QStringLiteral("3")
                                                                      : content.first();

@@ -417,14 +417,22 @@ private slots:
         r->unload();
     }
 
+    void saveWritesTheWindowsVariant_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("over an older file") << "saved.txt";
+        QTest::newRow("over an older file with a 250-byte name") << QString(246, u's') + ".txt";
+    }
+
     void saveWritesTheWindowsVariant()
     {
+        QFETCH(QString, name);
         RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
         RadioThread radio(rig);
         frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
         frmRestore *r = openRestore(w);
         QVERIFY(r);
-        const QString path = rig.env().path(QStringLiteral("saved.txt"));
+        const QString path = rig.env().path(name);
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("an older file that is longer than anything the save writes\r\n");

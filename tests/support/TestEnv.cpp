@@ -1,6 +1,7 @@
 #include "support/TestEnv.h"
 
 #include "common/SharedState.h"
+#include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/CommControl.h"
 #include "platform/SettingsStore.h"
@@ -23,6 +24,7 @@ TestEnv::TestEnv(double clockScale) : m_dialogs(std::make_unique<ScriptedDialogs
 TestEnv::~TestEnv()
 {
     QDir::setCurrent(m_oldCwd);
+    AppPaths::releaseTempFolder();   // while the folder is still there
     Clock::setScale(1.0);
     Clock::setRandomSource(nullptr);
     CommFactory::setFactory(nullptr);
