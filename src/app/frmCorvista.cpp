@@ -131,6 +131,7 @@ void frmCorvista::buildUi()
     mono.setPointSize(10);
     txtTerm->setFont(mono);
     txtTerm->keyTyped = [this](int &key) { txtTerm_KeyPress(key); };
+    txtTerm->pasted = [this](const QString &text) { txtTerm_Paste(text); };
     outer->addWidget(txtTerm, 1);
 
     auto *middle = new QHBoxLayout;

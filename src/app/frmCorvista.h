@@ -131,6 +131,8 @@ public:
     void MSComm1_OnComm();
     void ShowReceivedText(TerminalPane *Term, QString &Data);
     void txtTerm_KeyPress(int &KeyAscii);
+    // Pasted text goes to the radio as typed keys: each line end one CR, the radio's echo shows it.
+    void txtTerm_Paste(const QString &text);
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
     void StartPortTimeout();

@@ -1,5 +1,6 @@
 // The main window's receive path, terminal keys and communications log.
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
@@ -7,13 +8,17 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -306,6 +311,70 @@ private slots:
         QTest::keyClicks(w->txtTerm, QStringLiteral("cd"));
         QCOMPARE(port->takeWritten(), QByteArray());
         QVERIFY(w->txtTerm->text().contains(QStringLiteral("cd")));
+    }
+
+    void aPasteGoesToTheRadioAsTypedKeys_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("message");
+        const QString lines = QStringLiteral("unit\r\nsrev\nmode\r");
+        const QByteArray typed("unit\rsrev\rmode\r");
+        QTest::newRow("Ctrl+V sends each line end as one CR") << "Ctrl+V" << lines << typed << QString();
+        QTest::newRow("Shift+Insert sends each line end as one CR") << "Shift+Insert" << lines << typed << QString();
+        QTest::newRow("the context menu's Paste sends each line end as one CR") << "menu" << lines << typed << QString();
+        QTest::newRow("the middle click sends the selection") << "middle" << lines << typed << QString();
+        QTest::newRow("a character outside Latin-1 is refused, nothing sent")
+            << "Ctrl+V" << QStringLiteral("unit\r\nown Pump \u20ac5") << QByteArray() << OutsideLatin1Message();
+        QTest::newRow("a tab is refused, nothing sent")
+            << "menu" << QStringLiteral("pwr\t21") << QByteArray() << ControlCharacterMessage();
+    }
+
+    // Only the radio's echo shows what was pasted: the pane is never written to locally.
+    void aPasteGoesToTheRadioAsTypedKeys()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, clip);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, message);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        const QClipboard::Mode mode = how == QLatin1String("middle") ? QClipboard::Selection : QClipboard::Clipboard;
+        if (mode == QClipboard::Selection && !clipboard->supportsSelection())
+            QSKIP("This platform has no selection to paste.");
+        clipboard->setText(clip, mode);
+        w->txtTerm->setText(QStringLiteral(">"));
+        QStringList menuItems;
+        if (how == QLatin1String("Ctrl+V")) {
+            QTest::keyClick(w->txtTerm, Qt::Key_V, Qt::ControlModifier);
+        } else if (how == QLatin1String("Shift+Insert")) {
+            QTest::keyClick(w->txtTerm, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (how == QLatin1String("middle")) {
+            QTest::mouseClick(w->txtTerm->viewport(), Qt::MiddleButton);
+        } else {
+            QTimer::singleShot(0, w.get(), [&] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                if (!menu)
+                    return;
+                for (QAction *a : menu->actions())
+                    if (!a->isSeparator())
+                        menuItems << a->text().remove(QLatin1Char('&'));
+                for (QAction *a : menu->actions())
+                    if (a->text().remove(QLatin1Char('&')) == QLatin1String("Paste"))
+                        a->trigger();
+                menu->close();
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
+            QCoreApplication::sendEvent(w->txtTerm->viewport(), &click);
+            // Nothing in the menu edits the pane.
+            QCOMPARE(menuItems, QStringList({QStringLiteral("Copy"), QStringLiteral("Paste"), QStringLiteral("Select All")}));
+        }
+        QCOMPARE(port->takeWritten(), sent);
+        QCOMPARE(env->dialogs().messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(w->txtTerm->text(), QStringLiteral(">"));
+        QCOMPARE(shownText(), QStringLiteral(">"));
+        receive(sent);
+        QCOMPARE(w->txtTerm->text(), QStringLiteral(">") + QString::fromLatin1(sent).replace(QLatin1Char('\r'), QStringLiteral("\r\n")));
     }
 
     void logFileAnswers_data()
