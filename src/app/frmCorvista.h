@@ -322,6 +322,10 @@ private:
     void buildToolBar();
     void buildStatusBar();
     QWidget *buildTasksView();
+    // The Quick Config groups in a row, or with PRESET under ACTION for a narrow screen.
+    void arrangeQuickGroups(bool stacked);
+    // Fits the window to its screen and centres it there.
+    void placeOnScreen();
     void setConnectedImages(bool connected);
     void showDisconnectedState();
     void writeLog(const QString &data);

@@ -1,9 +1,11 @@
 // The main window: start-up from the settings store and the Temp folder, the two views, the
 // terminal pane's toggle, the toolbar dispatch and the shut-down.
 #include "app/TerminalColours.h"
+#include "app/ScreenFit.h"
 #include "app/TerminalLook.h"
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
+#include "diagnostics/frmZoneData.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
@@ -305,6 +308,55 @@ private slots:
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[0].text, QStringLiteral("Please Toggle COMM Port open first."));
         QCOMPARE(boxes[1].title, QStringLiteral("User Help"));
+    }
+
+    // The CTest entries tst_mainwindow_1024x768 and tst_mainwindow_1280x720 run this on the screens
+    // field laptops have: 1024 x 768, and 1920 x 1080 at 150 %.
+    void everyControlIsOnTheScreen_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::newRow("Tasks view") << "Tasks";
+        QTest::newRow("Advanced view") << "Advanced";
+        QTest::newRow("a dialog larger than the screen") << "Zone Data";
+    }
+
+    void everyControlIsOnTheScreen()
+    {
+        QFETCH(QString, view);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        if (area.width() < 1024 || area.height() < 720)
+            QSKIP("The window is laid out for screens of 1024 x 720 and more.");
+        const ScreenFitter fitter;
+        auto w = makeWindow();
+        if (view == QLatin1String("Advanced"))
+            w->ButtonAdv_Click();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QWidget *window = w.get();
+        std::unique_ptr<frmZoneData> zones;
+        if (view == QLatin1String("Zone Data")) {
+            zones = std::make_unique<frmZoneData>(*port, w.get());
+            zones->show();
+            QVERIFY(QTest::qWaitForWindowExposed(zones.get()));
+            window = zones.get();
+        }
+        const auto text = [](const QRect &r) {
+            return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        QVERIFY2(area.contains(window->frameGeometry()), qPrintable(text(window->frameGeometry())));
+        // Nothing is squashed below what its layout asks for, and no control is cut off.
+        QVERIFY(window->width() >= window->minimumSizeHint().width());
+        QVERIFY(window->height() >= window->minimumSizeHint().height());
+        const QRect inside(window->mapToGlobal(QPoint(0, 0)), window->size());
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            if (!control->isVisible() || control->isWindow())
+                continue;
+            const QRect at(control->mapToGlobal(QPoint(0, 0)), control->size());
+            QVERIFY2(inside.contains(at), qPrintable(QString::fromLatin1(control->metaObject()->className()) + u' '
+                                                     + control->objectName() + u' ' + text(at)));
+        }
+        if (const QString folder = qEnvironmentVariable("WAVECREST_SCREENSHOTS"); !folder.isEmpty())
+            window->grab().save(QStringLiteral("%1/%2-%3x%4.png").arg(folder, view).arg(area.width()).arg(area.height()));
     }
 
     void typedKeysReachTheRadioAndTheEchoComesBack()
