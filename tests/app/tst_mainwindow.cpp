@@ -6,6 +6,7 @@
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "diagnostics/frmZoneData.h"
+#include "restore/frmRestore.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -318,6 +319,7 @@ private slots:
         QTest::newRow("Tasks view") << "Tasks";
         QTest::newRow("Advanced view") << "Advanced";
         QTest::newRow("a dialog larger than the screen") << "Zone Data";
+        QTest::newRow("the restore window") << "Restore";
     }
 
     void everyControlIsOnTheScreen()
@@ -333,12 +335,15 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QWidget *window = w.get();
-        std::unique_ptr<frmZoneData> zones;
-        if (view == QLatin1String("Zone Data")) {
-            zones = std::make_unique<frmZoneData>(*port, w.get());
-            zones->show();
-            QVERIFY(QTest::qWaitForWindowExposed(zones.get()));
-            window = zones.get();
+        std::unique_ptr<QWidget> dialog;
+        if (view == QLatin1String("Zone Data"))
+            dialog = std::make_unique<frmZoneData>(*port, w.get());
+        else if (view == QLatin1String("Restore"))
+            dialog = std::make_unique<frmRestore>(*w);
+        if (dialog) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            window = dialog.get();
         }
         const auto text = [](const QRect &r) {
             return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
