@@ -320,61 +320,47 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QString>("message");
         const QString lines = QStringLiteral("unit\r\nsrev\nmode\r");
-        const QByteArray typed("unit\rsrev\rmode\r");
-        QTest::newRow("Ctrl+V sends each line end as one CR") << "Ctrl+V" << lines << typed << QString();
-        QTest::newRow("Shift+Insert sends each line end as one CR") << "Shift+Insert" << lines << typed << QString();
-        QTest::newRow("the context menu's Paste sends each line end as one CR") << "menu" << lines << typed << QString();
-        QTest::newRow("the middle click sends the selection") << "middle" << lines << typed << QString();
+        for (const char *how : {"Ctrl+V", "Shift+Insert", "context menu", "middle click"})
+            QTest::addRow("%s sends each line end as one CR", how) << how << lines << QByteArray("unit\rsrev\rmode\r") << QString();
         QTest::newRow("a character outside Latin-1 is refused, nothing sent")
             << "Ctrl+V" << QStringLiteral("unit\r\nown Pump \u20ac5") << QByteArray() << OutsideLatin1Message();
-        QTest::newRow("a tab is refused, nothing sent")
-            << "menu" << QStringLiteral("pwr\t21") << QByteArray() << ControlCharacterMessage();
+        QTest::newRow("a tab is refused, nothing sent") << "context menu" << "pwr\t21" << QByteArray() << ControlCharacterMessage();
     }
 
-    // Only the radio's echo shows what was pasted: the pane is never written to locally.
+    // Only the radio's echo shows what was pasted, and nothing in the pane's menu edits it.
     void aPasteGoesToTheRadioAsTypedKeys()
     {
         QFETCH(QString, how);
         QFETCH(QString, clip);
         QFETCH(QByteArray, sent);
         QFETCH(QString, message);
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        const QClipboard::Mode mode = how == QLatin1String("middle") ? QClipboard::Selection : QClipboard::Clipboard;
-        if (mode == QClipboard::Selection && !clipboard->supportsSelection())
+        const auto mode = how == QLatin1String("middle click") ? QClipboard::Selection : QClipboard::Clipboard;
+        if (mode == QClipboard::Selection && !QGuiApplication::clipboard()->supportsSelection())
             QSKIP("This platform has no selection to paste.");
-        clipboard->setText(clip, mode);
+        QGuiApplication::clipboard()->setText(clip, mode);
         w->txtTerm->setText(QStringLiteral(">"));
-        QStringList menuItems;
-        if (how == QLatin1String("Ctrl+V")) {
-            QTest::keyClick(w->txtTerm, Qt::Key_V, Qt::ControlModifier);
-        } else if (how == QLatin1String("Shift+Insert")) {
-            QTest::keyClick(w->txtTerm, Qt::Key_Insert, Qt::ShiftModifier);
-        } else if (how == QLatin1String("middle")) {
+        if (how == QLatin1String("context menu")) {
+            QStringList menu;
+            QTimer::singleShot(0, w.get(), [&] {
+                for (QAction *a : QApplication::activePopupWidget()->actions())
+                    if (!a->isSeparator() && (menu << a->text().remove(u'&')).last() == QLatin1String("Paste"))
+                        a->trigger();
+                QApplication::activePopupWidget()->close();
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), w->txtTerm->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(w->txtTerm->viewport(), &click);
+            QCOMPARE(menu, QStringList({QStringLiteral("Copy"), QStringLiteral("Paste"), QStringLiteral("Select All")}));
+        } else if (how == QLatin1String("middle click")) {
             QTest::mouseClick(w->txtTerm->viewport(), Qt::MiddleButton);
         } else {
-            QTimer::singleShot(0, w.get(), [&] {
-                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                if (!menu)
-                    return;
-                for (QAction *a : menu->actions())
-                    if (!a->isSeparator())
-                        menuItems << a->text().remove(QLatin1Char('&'));
-                for (QAction *a : menu->actions())
-                    if (a->text().remove(QLatin1Char('&')) == QLatin1String("Paste"))
-                        a->trigger();
-                menu->close();
-            });
-            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
-            QCoreApplication::sendEvent(w->txtTerm->viewport(), &click);
-            // Nothing in the menu edits the pane.
-            QCOMPARE(menuItems, QStringList({QStringLiteral("Copy"), QStringLiteral("Paste"), QStringLiteral("Select All")}));
+            QTest::keyClick(w->txtTerm, how == QLatin1String("Ctrl+V") ? Qt::Key_V : Qt::Key_Insert,
+                            how == QLatin1String("Ctrl+V") ? Qt::ControlModifier : Qt::ShiftModifier);
         }
         QCOMPARE(port->takeWritten(), sent);
         QCOMPARE(env->dialogs().messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(w->txtTerm->text(), QStringLiteral(">"));
         QCOMPARE(shownText(), QStringLiteral(">"));
         receive(sent);
-        QCOMPARE(w->txtTerm->text(), QStringLiteral(">") + QString::fromLatin1(sent).replace(QLatin1Char('\r'), QStringLiteral("\r\n")));
+        QCOMPARE(w->txtTerm->text(), QStringLiteral(">") + QString::fromLatin1(sent).replace(u'\r', QStringLiteral("\r\n")));
     }
 
     void logFileAnswers_data()
