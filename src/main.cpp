@@ -1,3 +1,4 @@
+#include "app/ScreenFit.h"
 #include "app/frmCorvista.h"
 #include "app/frmSplash.h"
 #include "platform/AppPaths.h"
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Karvel"));
     QApplication::setApplicationName(Dialogs::applicationTitle());
 
+    // Windows and dialogs stay inside the screen, however small it is.
+    const ScreenFitter fitter;
     frmCorvista main;
     // A signal to quit (session end, kill, Ctrl+C) shuts down as the window's close does.
     QuitSignals::install(&main, [&main] { main.quitOnSignal(); });

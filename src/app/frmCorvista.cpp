@@ -2,6 +2,7 @@
 
 #include "app/ClickableLabel.h"
 #include "app/Icons.h"
+#include "app/ScreenFit.h"
 #include "app/TerminalLook.h"
 #include "app/frmPreferences.h"
 #include "app/frmProperties.h"
@@ -29,6 +30,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,7 +38,6 @@
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -122,7 +123,8 @@ void frmCorvista::buildUi()
     txtTerm = new TerminalPane(central);
     txtTerm->setObjectName(QStringLiteral("txtTerm"));
     txtTerm->setToolTip(QStringLiteral("Terminal Window to radio."));
-    txtTerm->setMinimumHeight(170);
+    // The pane gives up its height first when the screen is small; a few lines stay.
+    txtTerm->setMinimumHeight(120);
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     // Terminal text is single-byte characters in a fixed pitch: nothing for the shaper to do, and
@@ -131,6 +133,7 @@ void frmCorvista::buildUi()
     mono.setPointSize(10);
     txtTerm->setFont(mono);
     txtTerm->keyTyped = [this](int &key) { txtTerm_KeyPress(key); };
+    txtTerm->pasted = [this](const QString &text) { txtTerm_Paste(text); };
     outer->addWidget(txtTerm, 1);
 
     auto *middle = new QHBoxLayout;
@@ -147,8 +150,10 @@ void frmCorvista::buildUi()
     SettingsTab->setObjectName(QStringLiteral("SettingsTab"));
     SettingsTab->setExpanding(false);
     SettingsTab->setDrawBase(true);
-    // Every caption stays readable: no scroll arrows, a slightly smaller face instead.
-    SettingsTab->setUsesScrollButtons(false);
+    // On a narrow screen the tabs scroll, each caption whole; a slightly smaller face shows more of
+    // them at once.
+    SettingsTab->setUsesScrollButtons(true);
+    SettingsTab->setElideMode(Qt::ElideNone);
     QFont tabFont = SettingsTab->font();
     tabFont.setPointSizeF(tabFont.pointSizeF() * 0.9);
     SettingsTab->setFont(tabFont);
@@ -210,6 +215,7 @@ void frmCorvista::buildUi()
     connect(imgNotConnected, &ClickableLabel::clicked, this, &frmCorvista::imgNotConnected_Click);
 
     setCentralWidget(central);
+    arrangeQuickGroups(false);
     resize(1000, 700);
     connectReportButtons();
     connectSettingEdits();
@@ -222,7 +228,7 @@ QWidget *frmCorvista::buildTasksView()
 {
     auto *quick = new QGroupBox(QStringLiteral("Quick Config"));
     quick->setObjectName(QStringLiteral("frQuick"));
-    auto *grid = new QHBoxLayout(quick);
+    auto *grid = new QGridLayout(quick);
     grid->setSpacing(10);
 
     frNewRadio = new QGroupBox(QStringLiteral("NEW RADIO"), quick);
@@ -271,7 +277,6 @@ QWidget *frmCorvista::buildTasksView()
     roles->addWidget(cmdRptHelp2, 1, 3);
     newRadio->addLayout(roles);
     newRadio->addStretch(1);
-    grid->addWidget(frNewRadio, 3);
 
     frAction = new QGroupBox(QStringLiteral("ACTION"), quick);
     auto *action = new QVBoxLayout(frAction);
@@ -283,7 +288,6 @@ QWidget *frmCorvista::buildTasksView()
     for (QPushButton *b : {cmdSaveToFile, cmdPrint, cmdProgramFromFile, cmdReadRadio})
         action->addWidget(b);
     action->addStretch(1);
-    grid->addWidget(frAction, 2);
 
     frPreset = new QGroupBox(QStringLiteral("PRESET"), quick);
     auto *preset = new QGridLayout(frPreset);
@@ -299,9 +303,24 @@ QWidget *frmCorvista::buildTasksView()
     cmdSaveToPreset = new QPushButton(QStringLiteral("SAVE TO PRESET"), frPreset);
     preset->addWidget(cmdSaveToPreset, 3, 0, 1, 2);
     preset->setRowStretch(4, 1);
-    grid->addWidget(frPreset, 3);
-
     return quick;
+}
+
+void frmCorvista::arrangeQuickGroups(bool stacked)
+{
+    auto *grid = static_cast<QGridLayout *>(frQuick->layout());
+    for (QWidget *group : {frNewRadio, frAction, frPreset})
+        grid->removeWidget(group);
+    grid->addWidget(frNewRadio, 0, 0, stacked ? 2 : 1, 1);
+    grid->addWidget(frAction, 0, 1);
+    grid->addWidget(frPreset, stacked ? 1 : 0, stacked ? 1 : 2);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, stacked ? 3 : 2);
+    grid->setColumnStretch(2, stacked ? 0 : 3);
+    // The window's minimum follows at once, for the placement that asks for it next.
+    grid->activate();
+    centralWidget()->layout()->activate();
+    layout()->activate();
 }
 
 void frmCorvista::buildMenus()
@@ -496,12 +515,7 @@ void frmCorvista::Form_Load()
             toolButtons["Login"]->setEnabled(false);
             toolButtons["Logout"]->setEnabled(false);
         });
-        step("window position", [&] {
-            if (QScreen *screen = QGuiApplication::primaryScreen()) {
-                const QRect area = screen->availableGeometry();
-                move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-            }
-        });
+        step("window position", [&] { placeOnScreen(); });
         if (s.ConnectOnLaunchPref)
             s.ConnectOnLaunchPending = true;
         s.InfoFrameTop0 = InfoFrame->y();
@@ -546,6 +560,15 @@ void frmCorvista::ClearTempFolder()
 }
 
 // ---------------------------------------------------------------- layout and views
+
+void frmCorvista::placeOnScreen()
+{
+    const QRect area = ScreenFit::availableArea(*this);
+    arrangeQuickGroups(false);
+    if (minimumSizeHint().width() > ScreenFit::room(*this, area).width())
+        arrangeQuickGroups(true);
+    ScreenFit::centreInside(*this, area);
+}
 
 void frmCorvista::ToggleTerminal()
 {

@@ -131,6 +131,8 @@ public:
     void MSComm1_OnComm();
     void ShowReceivedText(TerminalPane *Term, QString &Data);
     void txtTerm_KeyPress(int &KeyAscii);
+    // Pasted text goes to the radio as typed keys: each line end one CR, the radio's echo shows it.
+    void txtTerm_Paste(const QString &text);
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
     void StartPortTimeout();
@@ -320,6 +322,10 @@ private:
     void buildToolBar();
     void buildStatusBar();
     QWidget *buildTasksView();
+    // The Quick Config groups in a row, or with PRESET under ACTION for a narrow screen.
+    void arrangeQuickGroups(bool stacked);
+    // Fits the window to its screen and centres it there.
+    void placeOnScreen();
     void setConnectedImages(bool connected);
     void showDisconnectedState();
     void writeLog(const QString &data);

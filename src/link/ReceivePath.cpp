@@ -2,6 +2,7 @@
 // radio actions of the Tasks view.
 #include "app/frmCorvista.h"
 
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/DeviceLoss.h"
 #include "link/Exchange.h"
@@ -214,6 +215,28 @@ void frmCorvista::txtTerm_KeyPress(int &KeyAscii)
                 KeyAscii = 0;
             }
         }
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    }
+}
+
+void frmCorvista::txtTerm_Paste(const QString &text)
+{
+    try {
+        // With the port closed there is no radio to echo it: the pane shows nothing of a paste.
+        if (!MSComm1->portOpen())
+            return;
+        const Exchange::LinkOwnership paste;
+        if (refusedWhileBusy(paste))
+            return;
+        // CR LF, CR and LF alike end a line as the Enter key does.
+        QString typed = text;
+        typed.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(QLatin1Char('\n'), QLatin1Char('\r'));
+        if (typed.isEmpty() || !AnswerSendable(QString(typed).remove(QLatin1Char('\r'))))
+            return;
+        MSComm1->output(typed.toLatin1());
+        txtTerm->moveCursor(QTextCursor::End);
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
             showCommErrorBox();

@@ -1,7 +1,10 @@
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -165,6 +168,11 @@ bool TerminalPane::event(QEvent *event)
 
 void TerminalPane::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl+V is a paste, not the control byte its text would be.
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
+        return;
+    }
     const QString typed = event->text();
     if (keyTyped && typed.size() == 1 && typed[0].unicode() < 256) {
         int keyAscii = typed[0].unicode();
@@ -172,5 +180,33 @@ void TerminalPane::keyPressEvent(QKeyEvent *event)
         if (keyAscii == 0)
             return;
     }
+    // The pane shows what the radio sent: a cut would take some of it away.
+    if (event->matches(QKeySequence::Cut)) {
+        copy();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void TerminalPane::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Copy and Select All leave the text as it is, and Paste sends: nothing here edits the pane.
+    QMenu menu(this);
+    menu.addAction(tr("&Copy"), QKeySequence::Copy, this, &QPlainTextEdit::copy)
+        ->setEnabled(textCursor().hasSelection());
+    menu.addAction(tr("&Paste"), QKeySequence::Paste, this, &QPlainTextEdit::paste)->setEnabled(canPaste());
+    menu.addSeparator();
+    menu.addAction(tr("Select All"), QKeySequence::SelectAll, this, &QPlainTextEdit::selectAll)
+        ->setEnabled(!document()->isEmpty());
+    menu.exec(event->globalPos());
+}
+
+void TerminalPane::insertFromMimeData(const QMimeData *source)
+{
+    if (!pasted) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    if (source->hasText())
+        pasted(source->text());
 }

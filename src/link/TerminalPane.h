@@ -1,5 +1,6 @@
 // The terminal pane: a text box whose text is kept the way the radio link sees it (lines end in
-// CR LF), shown in a plain text editor. Keys typed into it are handed to keyTyped() first.
+// CR LF), shown in a plain text editor. Keys typed into it are handed to keyTyped() first, and
+// whatever is pasted into it (keys, context menu, middle click, drop) to pasted().
 // text() changes at once; the editor catches up at most every ShowIntervalMs, so a radio that
 // sends many small chunks costs one update of the editor per interval, not one per chunk.
 #pragma once
@@ -38,10 +39,14 @@ public:
 
     // The typed character; the handler sets it to 0 to swallow the key.
     std::function<void(int &keyAscii)> keyTyped;
+    // Pasted text: the handler sends it; the pane itself is not changed by a paste.
+    std::function<void(const QString &text)> pasted;
 
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     // The widget's form of text that follows the character before (a null one at the start):

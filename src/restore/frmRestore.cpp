@@ -138,8 +138,10 @@ void frmRestore::buildUi()
                                 "Network Settings 1...", "Network Settings 2...", "Store && Forward Settings...",
                                 "Network Wide Diagnostic Settings..."})
         TabStrip->addTab(QString::fromLatin1(caption));   // "&&" shows one "&"
-    // Every caption stays whole: no scroll arrows, a slightly smaller face instead.
-    TabStrip->setUsesScrollButtons(false);
+    // On a narrow screen the tabs scroll, each caption whole; a slightly smaller face shows more of
+    // them at once.
+    TabStrip->setUsesScrollButtons(true);
+    TabStrip->setElideMode(Qt::ElideNone);
     TabStrip->setExpanding(false);
     QFont tabFont = TabStrip->font();
     tabFont.setPointSizeF(tabFont.pointSizeF() * 0.9);
@@ -219,6 +221,8 @@ void frmRestore::buildUi()
     bottom->addWidget(UnCheckAllButton);
     bottom->addWidget(CloseButton);
     layout->addLayout(bottom);
+    // Wide enough for every tab, where the screen has room for that.
+    resize(sizeHint());
 }
 
 void frmRestore::setBlockFill(int index, const QColor &colour)

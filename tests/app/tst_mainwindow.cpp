@@ -1,9 +1,12 @@
 // The main window: start-up from the settings store and the Temp folder, the two views, the
 // terminal pane's toggle, the toolbar dispatch and the shut-down.
 #include "app/TerminalColours.h"
+#include "app/ScreenFit.h"
 #include "app/TerminalLook.h"
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
+#include "diagnostics/frmZoneData.h"
+#include "restore/frmRestore.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -18,6 +21,7 @@
 #include <QLockFile>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
@@ -320,6 +324,49 @@ private slots:
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[0].text, QStringLiteral("Please Toggle COMM Port open first."));
         QCOMPARE(boxes[1].title, QStringLiteral("User Help"));
+    }
+
+    // The CTest entries tst_mainwindow_1024x768 and tst_mainwindow_1280x720 run this on the screens
+    // field laptops have: 1024 x 768, and 1920 x 1080 at 150 %.
+    void everyControlIsOnTheScreen_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::newRow("Tasks view") << "Tasks";
+        QTest::newRow("Advanced view") << "Advanced";
+        QTest::newRow("a dialog larger than the screen") << "Zone Data";
+        QTest::newRow("the restore window") << "Restore";
+    }
+
+    void everyControlIsOnTheScreen()
+    {
+        QFETCH(QString, view);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        if (area.width() < 1024 || area.height() < 720)
+            QSKIP("The window is laid out for screens of 1024 x 720 and more.");
+        const ScreenFitter fitter;
+        auto w = makeWindow();
+        if (view == QLatin1String("Advanced"))
+            w->ButtonAdv_Click();
+        w->show();
+        std::unique_ptr<QWidget> dialog;
+        if (view == QLatin1String("Zone Data"))
+            dialog = std::make_unique<frmZoneData>(*port, w.get());
+        else if (view == QLatin1String("Restore"))
+            dialog = std::make_unique<frmRestore>(*w);
+        QWidget *window = dialog ? dialog.get() : w.get();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(area.contains(window->frameGeometry()));
+        // Nothing is squashed below what its layout asks for, and no control is cut off.
+        QVERIFY(window->width() >= window->minimumSizeHint().width());
+        QVERIFY(window->height() >= window->minimumSizeHint().height());
+        const QRect inside(window->mapToGlobal(QPoint(0, 0)), window->size());
+        for (QWidget *control : window->findChildren<QWidget *>())
+            QVERIFY2(!control->isVisible() || control->isWindow()
+                         || inside.contains(QRect(control->mapToGlobal(QPoint(0, 0)), control->size())),
+                     control->metaObject()->className());
+        if (const QString folder = qEnvironmentVariable("WAVECREST_SCREENSHOTS"); !folder.isEmpty())
+            window->grab().save(QStringLiteral("%1/%2-%3x%4.png").arg(folder, view).arg(area.width()).arg(area.height()));
     }
 
     void typedKeysReachTheRadioAndTheEchoComesBack()

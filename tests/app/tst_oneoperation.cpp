@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -69,6 +70,10 @@ const QList<std::pair<const char *, std::function<void(frmCorvista &)>>> &userAc
 {
     static const QList<std::pair<const char *, std::function<void(frmCorvista &)>>> actions = {
         {"key in the terminal", [](frmCorvista &w) { QTest::keyClick(w.txtTerm, 'z'); }},
+        {"paste in the terminal", [](frmCorvista &w) {
+             QGuiApplication::clipboard()->setText(u"unit"_s);
+             QTest::keyClick(w.txtTerm, Qt::Key_Insert, Qt::ShiftModifier);
+         }},
         {"value box", [](frmCorvista &w) { emit w.Pages.box(u"UnitAddr"_s)->clicked(); }},
         {"Zone Data", [](frmCorvista &w) { w.ButtonZoneData->click(); }},
         {"RSSI", [](frmCorvista &w) { w.ButtonRSSI->click(); }},

@@ -1,5 +1,6 @@
 // The main window's receive path, terminal keys and communications log.
 #include "app/frmCorvista.h"
+#include "common/Module1.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
@@ -7,13 +8,17 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -306,6 +311,56 @@ private slots:
         QTest::keyClicks(w->txtTerm, QStringLiteral("cd"));
         QCOMPARE(port->takeWritten(), QByteArray());
         QVERIFY(w->txtTerm->text().contains(QStringLiteral("cd")));
+    }
+
+    void aPasteGoesToTheRadioAsTypedKeys_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("message");
+        const QString lines = QStringLiteral("unit\r\nsrev\nmode\r");
+        for (const char *how : {"Ctrl+V", "Shift+Insert", "context menu", "middle click"})
+            QTest::addRow("%s sends each line end as one CR", how) << how << lines << QByteArray("unit\rsrev\rmode\r") << QString();
+        QTest::newRow("a character outside Latin-1 is refused, nothing sent")
+            << "Ctrl+V" << QStringLiteral("unit\r\nown Pump \u20ac5") << QByteArray() << OutsideLatin1Message();
+        QTest::newRow("a tab is refused, nothing sent") << "context menu" << "pwr\t21" << QByteArray() << ControlCharacterMessage();
+    }
+
+    // Only the radio's echo shows what was pasted, and nothing in the pane's menu edits it.
+    void aPasteGoesToTheRadioAsTypedKeys()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, clip);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, message);
+        const auto mode = how == QLatin1String("middle click") ? QClipboard::Selection : QClipboard::Clipboard;
+        if (mode == QClipboard::Selection && !QGuiApplication::clipboard()->supportsSelection())
+            QSKIP("This platform has no selection to paste.");
+        QGuiApplication::clipboard()->setText(clip, mode);
+        w->txtTerm->setText(QStringLiteral(">"));
+        if (how == QLatin1String("context menu")) {
+            QStringList menu;
+            QTimer::singleShot(0, w.get(), [&] {
+                for (QAction *a : QApplication::activePopupWidget()->actions())
+                    if (!a->isSeparator() && (menu << a->text().remove(u'&')).last() == QLatin1String("Paste"))
+                        a->trigger();
+                QApplication::activePopupWidget()->close();
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), w->txtTerm->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(w->txtTerm->viewport(), &click);
+            QCOMPARE(menu, QStringList({QStringLiteral("Copy"), QStringLiteral("Paste"), QStringLiteral("Select All")}));
+        } else if (how == QLatin1String("middle click")) {
+            QTest::mouseClick(w->txtTerm->viewport(), Qt::MiddleButton);
+        } else {
+            QTest::keyClick(w->txtTerm, how == QLatin1String("Ctrl+V") ? Qt::Key_V : Qt::Key_Insert,
+                            how == QLatin1String("Ctrl+V") ? Qt::ControlModifier : Qt::ShiftModifier);
+        }
+        QCOMPARE(port->takeWritten(), sent);
+        QCOMPARE(env->dialogs().messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(shownText(), QStringLiteral(">"));
+        receive(sent);
+        QCOMPARE(w->txtTerm->text(), QStringLiteral(">") + QString::fromLatin1(sent).replace(u'\r', QStringLiteral("\r\n")));
     }
 
     void logFileAnswers_data()
