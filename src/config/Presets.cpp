@@ -339,7 +339,7 @@ void frmCorvista::cmdPre_MouseUp(int index, int button)
     QPushButton *preset = cmdPre[index];
     if (button == 2) {
         shared().PresetMenuIndex = index;
-        mnuPreset->exec(QCursor::pos());
+        dialogs().execMenu(*mnuPreset, QCursor::pos());
         return;
     }
     if (button != 1)
@@ -359,6 +359,8 @@ void frmCorvista::cmdPre_MouseUp(int index, int button)
 
 void frmCorvista::mnuPresetView_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     const QString path = presetPath(index + 1);
     frmViewer viewer(this);
@@ -375,11 +377,13 @@ void frmCorvista::mnuPresetView_Click()
     for (const QString &line : *lines)
         text += line + QStringLiteral("\r\n");
     viewer.setText(text);
-    viewer.exec();
+    dialogs().execModal(viewer);
 }
 
 void frmCorvista::mnuPresetDelete_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     QPushButton *button = cmdPre[index];
     if (MsgBox(QStringLiteral("Delete Preset ?\r\n\r\nPreset Caption: ") + button->text()
@@ -396,6 +400,8 @@ void frmCorvista::mnuPresetDelete_Click()
 
 void frmCorvista::mnuPresetRename_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     const std::optional<QString> caption = askCaption(QStringLiteral("Rename Preset Button"), cmdPre[index]->text());
     if (!caption)
@@ -406,6 +412,8 @@ void frmCorvista::mnuPresetRename_Click()
 
 void frmCorvista::mnuPresetEditDesc_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     const QString description =
         dialogs().inputBox(QStringLiteral("Edit this presets long description below."),

@@ -221,6 +221,8 @@ void frmCorvista::txtTerm_KeyPress(int &KeyAscii)
 
 void frmCorvista::mnuOpenLog_Click()
 {
+    if (refusedWhileBusy())
+        return;
     SharedState &s = shared();
     const QString filter = QStringLiteral("Log Files (*.LOG)|*.log|Text Files (*.TXT)|*.txt|All Files (*.*)|*.*");
     int answer = Msg::No;
