@@ -183,7 +183,7 @@ std::optional<Outcome> run(const QString &name, bool acting)
     bool acted = false;
     // A window that opens stays as long as a user reads it: longer than the port's time-out.
     if (acting)
-        rig.dialogs().setModal(3000);
+        rig.dialogs().setModal(3000, true);
     if (acting)
         onHeard(&rig.pty(), &w, op.running, [&] {
             if (std::exchange(acted, true))
@@ -204,7 +204,9 @@ std::optional<Outcome> run(const QString &name, bool acting)
             out.heard << line;
     out.image = rig.radio().loaderLog().image;
     out.file = contents(rig.env().path(u"report.txt"_s)) + contents(frmCorvista::presetPath(1));
-    out.messages = rig.dialogs().messageTexts();
+    for (const ScriptedDialogs::Shown &shown : rig.dialogs().messages())
+        if (shown.title != u"Serial Number Information"_s)   // the help the user asked for
+            out.messages << shown.text;
     for (const ScriptedDialogs::Shown &shown : rig.dialogs().shown)
         if (!QStringList{u"msgbox"_s, u"notice"_s, u"beep"_s, u"shell"_s}.contains(shown.kind))
             out.windows << shown.kind + u':' + shown.title;
@@ -324,7 +326,7 @@ private slots:
         frmCorvista &w = connectQuietly(rig);
         w.quitOnUnload = false;
         shared().LogoutOnQuitPref = true;
-        rig.dialogs().setModal(3000);
+        rig.dialogs().setModal(3000, true);
         const SavedSignalHandlers saved;
         QVERIFY(QuitSignals::install(&w, [&w] { w.quitOnSignal(); }));
         const Operation op = ::operation(u"firmware"_s);

@@ -23,7 +23,7 @@ QList<ScriptedDialogs::Shown> ScriptedDialogs::messages() const
 {
     QList<Shown> out;
     for (const Shown &s : shown)
-        if (s.kind == QLatin1String("msgbox"))
+        if (s.kind == QLatin1String("msgbox") || s.kind == QLatin1String("notice"))
             out << s;
     return out;
 }
@@ -133,8 +133,8 @@ bool ScriptedDialogs::showPrinterDialog(QPrinter &printer)
 int ScriptedDialogs::runDialog(QDialog &dialog)
 {
     shown << Shown{QStringLiteral("dialog"), dialog.windowTitle(), dialog.windowTitle(), 0, 0, {}, m_openBoxes};
-    if (m_modalMs > 0)
-        QTimer::singleShot(Clock::realMs(m_modalMs), &dialog, [&dialog] { dialog.reject(); });
+    if (m_windowMs > 0)
+        QTimer::singleShot(Clock::realMs(m_windowMs), &dialog, [&dialog] { dialog.reject(); });
     ++m_openBoxes;
     const int result = dialog.exec();
     --m_openBoxes;
@@ -144,8 +144,8 @@ int ScriptedDialogs::runDialog(QDialog &dialog)
 QAction *ScriptedDialogs::runMenu(QMenu &menu, const QPoint &pos)
 {
     shown << Shown{QStringLiteral("menu"), menu.title(), menu.title(), 0, 0, {}, m_openBoxes};
-    if (m_modalMs > 0)
-        QTimer::singleShot(Clock::realMs(m_modalMs), &menu, [&menu] { menu.close(); });
+    if (m_windowMs > 0)
+        QTimer::singleShot(Clock::realMs(m_windowMs), &menu, [&menu] { menu.close(); });
     ++m_openBoxes;
     QAction *chosen = menu.exec(pos);
     --m_openBoxes;

@@ -45,14 +45,18 @@ public:
     std::function<void(const Shown &)> onMsgBox;
     // Modal mode: each box (message, input, file, printer) runs a nested event loop for this many
     // nominal milliseconds before it answers, as a real modal box does while the user reads it:
-    // timers fire, the main window ticks, windows close. A window or menu of the program stays
-    // open that long and is then closed as the user would (Escape). 0 (the default) answers boxes
-    // at once and leaves windows and menus to the test.
-    void setModal(int nominalMs) { m_modalMs = nominalMs; }
+    // timers fire, the main window ticks, windows close. With windowsToo, a window or menu of the
+    // program stays open that long too and is then closed as the user would (Escape). 0 (the
+    // default) answers boxes at once; windows and menus are otherwise left to the test.
+    void setModal(int nominalMs, bool windowsToo = false)
+    {
+        m_modalMs = nominalMs;
+        m_windowMs = windowsToo ? nominalMs : 0;
+    }
     int modalMs() const { return m_modalMs; }
 
     QList<Shown> shown;
-    QList<Shown> messages() const;             // the message boxes only
+    QList<Shown> messages() const;             // the message boxes, waiting or not
     QStringList messageTexts() const;
     int beeps() const;
     void clear() { shown.clear(); }
@@ -76,6 +80,7 @@ private:
     void runModalLoop();
 
     int m_modalMs = 0;
+    int m_windowMs = 0;
     int m_openBoxes = 0;
     QQueue<int> m_msg;
     QQueue<QString> m_input, m_open, m_save;
