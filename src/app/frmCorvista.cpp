@@ -786,8 +786,10 @@ void frmCorvista::tellDuringFirmwareTransfer(const QString &note)
     setStatusText(QStringLiteral("Status: ") + note);
     // The progress window stands in front of every other window: the note goes under its line.
     frmProgram &progress = frmProgram::instance();
-    if (progress.isLoaded())
+    if (progress.isLoaded()) {
         progress.Label1->setText(progress.Label1->text().section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n') + note);
+        progress.resize(progress.width(), qMax(progress.height(), progress.heightForWidth(progress.width())));
+    }
 }
 
 void frmCorvista::SayLastWordsOfRadioWindows()
