@@ -765,7 +765,7 @@ void frmCorvista::quitOnSignal()
     }
     askOnShutdownDrain = false;
     close();
-    // Refused (Abort is never chosen here): the next question may have someone to answer it.
+    // Not closed (a shut-down already under way goes on): its questions are still the user's.
     if (!m_unloaded)
         askOnShutdownDrain = true;
 }
