@@ -9,6 +9,7 @@
 #include "app/frmSplash.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "common/frmProgram.h"
 #include "config/frmSimpleRptrSetup.h"
 #include "diagnostics/frmRSSI.h"
 #include "diagnostics/frmZoneData.h"
@@ -97,6 +98,8 @@ frmCorvista::frmCorvista(QWidget *parent) : QMainWindow(parent)
 
     buildUi();
     Dialogs::setParentWindow(this);
+    // A window refused while an operation holds the radio is told as every refused action is.
+    Dialogs::setRefusal([this] { tellBusy(); });
 }
 
 frmCorvista::~frmCorvista()
@@ -104,6 +107,7 @@ frmCorvista::~frmCorvista()
     if (g_instance == this)
         g_instance = nullptr;
     Dialogs::setParentWindow(nullptr);
+    Dialogs::setRefusal(nullptr);
 }
 
 // ---------------------------------------------------------------- building the window
@@ -630,7 +634,7 @@ void frmCorvista::ButtonRSSI_Click()
     }
     // The radio streams its reports until the window closes; the window holds the link meanwhile.
     frmRSSI window(*MSComm1, this);
-    window.exec();
+    dialogs().execModal(window);
 }
 
 void frmCorvista::ButtonZoneData_Click()
@@ -644,7 +648,7 @@ void frmCorvista::ButtonZoneData_Click()
         return;
     }
     frmZoneData window(*MSComm1, this);
-    window.exec();
+    dialogs().execModal(window);
 }
 
 void frmCorvista::mnuAbout_Click()
@@ -699,8 +703,10 @@ void frmCorvista::tbrToolBar_ButtonClick(const QString &key)
 
 void frmCorvista::mnuPreferences_Click()
 {
+    if (refusedWhileBusy())
+        return;
     frmPreferences dialog(txtTerm, this);
-    dialog.exec();
+    dialogs().execModal(dialog);
 }
 
 void frmCorvista::mnuProperties_Click()
@@ -714,7 +720,8 @@ void frmCorvista::mnuProperties_Click()
         mnuSendText->setEnabled(open);
         toolButtons["TransmitTextFile"]->setEnabled(open);
     }, this);
-    dialog.exec();
+    // Its question before a switch of the port is the switch's own.
+    dialogs().execModal(dialog, action.ticket());
     // A switch that left no port open ends the connection the window still showed.
     if (!MSComm1->portOpen() && toolButtons["Disconnect"]->isEnabled()) {
         StopConnectClock();
@@ -774,9 +781,16 @@ void frmCorvista::closeEvent(QCloseEvent *event)
 
 void frmCorvista::quitOnSignal()
 {
+    // Stopped between the erase and the verdict the radio would stay without firmware, and the
+    // transfer asks nothing of anyone: it goes on, and the shut-down follows it.
+    if (shared().FirmwareTransferRunning) {
+        quitAfterFirmwareTransfer = true;
+        tellDuringFirmwareTransfer(QStringLiteral("The program closes when the radio firmware upgrade has finished."));
+        return;
+    }
     askOnShutdownDrain = false;
     close();
-    // A firmware transfer refused the close: the next question may have someone to answer it.
+    // Not closed (a shut-down already under way goes on): its questions are still the user's.
     if (!m_unloaded)
         askOnShutdownDrain = true;
 }
@@ -785,10 +799,22 @@ bool frmCorvista::refusedDuringFirmwareTransfer()
 {
     if (!shared().FirmwareTransferRunning)
         return false;
-    MsgBox(QStringLiteral("The radio firmware upgrade is running: the old firmware is erased and the new one is "
-                          "being sent.\r\n\r\nWait until it has finished, or click Cancel in the progress window."),
-           Msg::OKOnly, Msg::Exclamation, QStringLiteral("Radio Firmware Upgrade"));
+    // A box would stand on the transfer's wait and hold the file back until it was answered.
+    dialogs().beep();
+    tellDuringFirmwareTransfer(QStringLiteral("The radio firmware upgrade is running. Wait until it has finished, "
+                                              "or click Cancel in the progress window."));
     return true;
+}
+
+void frmCorvista::tellDuringFirmwareTransfer(const QString &note)
+{
+    setStatusText(QStringLiteral("Status: ") + note);
+    // The progress window stands in front of every other window: the note goes under its line.
+    frmProgram &progress = frmProgram::instance();
+    if (progress.isLoaded()) {
+        progress.Label1->setText(progress.Label1->text().section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n') + note);
+        progress.resize(progress.width(), qMax(progress.height(), progress.heightForWidth(progress.width())));
+    }
 }
 
 void frmCorvista::SayLastWordsOfRadioWindows()
@@ -842,10 +868,13 @@ bool frmCorvista::Form_Unload()
         }
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen) {
-            if (s.LogoutOnQuitPref)
-                MsgBox(QStringLiteral("There was an error communicating with the radio. You may not have logged out "
-                                      "completely."),
-                       Msg::OKOnly, Msg::Exclamation, QStringLiteral("Error"));
+            const QString text = QStringLiteral("There was an error communicating with the radio. You may not have "
+                                                "logged out completely.");
+            // A shut-down that a signal asked for has no one to answer a box.
+            if (s.LogoutOnQuitPref && askOnShutdownDrain)
+                MsgBox(text, Msg::OKOnly, Msg::Exclamation, QStringLiteral("Error"));
+            else if (s.LogoutOnQuitPref)
+                dialogs().notice(text, Msg::Exclamation, QStringLiteral("Error"));
             m_unloaded = true;
             Timer1->stop();
             if (quitOnUnload)
@@ -875,9 +904,22 @@ bool frmCorvista::refusedWhileBusy(const Exchange::LinkOwnership &action)
 {
     if (action.granted())
         return false;
+    tellBusy();
+    return true;
+}
+
+bool frmCorvista::refusedWhileBusy()
+{
+    if (!LinkGate::busy())
+        return false;
+    tellBusy();
+    return true;
+}
+
+void frmCorvista::tellBusy()
+{
     dialogs().beep();
     setStatusText(QStringLiteral("Status: Busy. Please wait until the radio operation has ended."));
-    return true;
 }
 
 void frmCorvista::showCommErrorBox()

@@ -114,13 +114,19 @@ public:
     // password window's echo-off bracket) send it, before the shut-down's logout.
     void SayLastWordsOfRadioWindows();
     // While the old firmware is erased and the new one not yet confirmed, closing the program or
-    // the link would leave the radio without firmware: the user is told, and true is returned.
+    // the link would leave the radio without firmware: the user is told (without a box, which would
+    // hold the transfer up), and true is returned.
     bool refusedDuringFirmwareTransfer();
     // False when the shut-down must not ask (a signal asked for it): output that does not drain
     // within 10 s is then left behind.
     bool askOnShutdownDrain = true;
     // A quit signal: the shut-down of the window's close, without asking about output that stays.
+    // During the firmware transfer it waits for the transfer's end.
     void quitOnSignal();
+    // A quit signal came during the firmware transfer: the program ends once it is over.
+    bool quitAfterFirmwareTransfer = false;
+    // A word to the user while the firmware transfer runs: in the status bar and the progress window.
+    void tellDuringFirmwareTransfer(const QString &note);
     void tbrToolBar_ButtonClick(const QString &key);
     void mnuPreferences_Click();
     void mnuProperties_Click();
@@ -299,6 +305,11 @@ public:
     // A user action that writes to the radio holds the link while it runs. While another operation
     // holds it the action is refused with a beep and a word in the status bar: true then.
     bool refusedWhileBusy(const Exchange::LinkOwnership &action);
+    // An action that sends nothing but asks the user in more than one window: refused as a whole
+    // while another operation holds the link (true then), rather than window by window.
+    bool refusedWhileBusy();
+    // The refusal itself: the beep and the word in the status bar.
+    void tellBusy();
     // The standard message for errors 8005 and 8018.
     static void showCommErrorBox();
     // Messages shown for a serial control error that ended a handler.

@@ -35,6 +35,8 @@ frmProgram::frmProgram(QWidget *parent) : QWidget(parent, Flags)
     setObjectName(QStringLiteral("frmProgram"));
     Label1 = new QLabel(this);
     Label1->setMinimumWidth(320);
+    // A note under the status line (a refused close during the firmware transfer) wraps.
+    Label1->setWordWrap(true);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);

@@ -371,7 +371,7 @@ void frmCorvista::cmdPre_MouseUp(int index, int button)
     QPushButton *preset = cmdPre[index];
     if (button == 2) {
         shared().PresetMenuIndex = index;
-        mnuPreset->exec(QCursor::pos());
+        dialogs().execMenu(*mnuPreset, QCursor::pos());
         return;
     }
     if (button != 1)
@@ -391,6 +391,8 @@ void frmCorvista::cmdPre_MouseUp(int index, int button)
 
 void frmCorvista::mnuPresetView_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     const QString path = presetPath(index + 1);
     frmViewer viewer(this);
@@ -407,11 +409,13 @@ void frmCorvista::mnuPresetView_Click()
     for (const QString &line : *lines)
         text += line + QStringLiteral("\r\n");
     viewer.setText(text);
-    viewer.exec();
+    dialogs().execModal(viewer);
 }
 
 void frmCorvista::mnuPresetDelete_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     QPushButton *button = cmdPre[index];
     if (MsgBox(QStringLiteral("Delete Preset ?\r\n\r\nPreset Caption: ") + button->text()
@@ -428,6 +432,8 @@ void frmCorvista::mnuPresetDelete_Click()
 
 void frmCorvista::mnuPresetRename_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     const std::optional<QString> caption = askCaption(QStringLiteral("Rename Preset Button"), cmdPre[index]->text());
     if (!caption)
@@ -438,6 +444,8 @@ void frmCorvista::mnuPresetRename_Click()
 
 void frmCorvista::mnuPresetEditDesc_Click()
 {
+    if (refusedWhileBusy())
+        return;
     const int index = shared().PresetMenuIndex;
     const QString description =
         dialogs().inputBox(QStringLiteral("Edit this presets long description below."),

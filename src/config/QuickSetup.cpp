@@ -263,7 +263,7 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
             dot();
             Clock::sleepMs(100);
             frmSimpleXMAP xmap(port, this);
-            xmap.exec();
+            dialogs().execModal(xmap, setupOwnsLink.ticket());
             break;
         }
         }

@@ -1,5 +1,7 @@
 #include "config/frmSimpleRptrSetup.h"
 
+#include "platform/Dialogs.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -158,5 +160,5 @@ void frmSimpleRptrSetup::showModal()
     // A window already shown modeless only becomes modal when it is shown anew.
     if (isVisible())
         hide();
-    exec();
+    dialogs().execModal(*this);
 }

@@ -6,6 +6,7 @@
 #include "diagnostics/ZoneData.h"
 #include "diagnostics/frmZoneQuality.h"
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
 
 #include <QAction>
 #include <QEvent>
@@ -210,7 +211,7 @@ void frmZoneData::mnuShowZoneQuality_Click()
     {
         const LinkGate::OwnerCode windowsCode(m_ownsLink.ticket());
         frmZoneQuality quality(m_port, this);
-        quality.exec();
+        dialogs().execModal(quality);
     }
     // Activation does not always reach a window that gets the focus back, so resume here too.
     Form_GotFocus();

@@ -18,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -337,6 +338,16 @@ void waitForLoaderToFinish(CommControl &port, double drainedAt)
     Clock::pumpFor(qint64(std::max(0.0, readyAt - Clock::nowSeconds()) * 1000.0));
 }
 
+// The verdict; with the program about to end on a quit signal, nobody may be there to answer a
+// box, so it is shown without waiting.
+void showVerdict(const frmCorvista &w, const QString &text, const QString &title)
+{
+    if (w.quitAfterFirmwareTransfer)
+        dialogs().notice(text, Msg::Exclamation, title);
+    else
+        MsgBox(text, Msg::OKOnly, Msg::Exclamation, title);
+}
+
 void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
 {
     SharedState &s = shared();
@@ -347,11 +358,10 @@ void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
         waitForLoaderToFinish(port, transfer.drainedAt);
         Exchange::commandLine(port, QStringLiteral("EXIT"));
         s.FirmwareTransferRunning = false;
-        MsgBox(QStringLiteral("Radio programming was successful."), Msg::OKOnly, Msg::Exclamation,
-               QStringLiteral("Programmed OK"));
+        showVerdict(w, QStringLiteral("Radio programming was successful."), QStringLiteral("Programmed OK"));
     } else {
         s.FirmwareTransferRunning = false;
-        MsgBox(QStringLiteral("Radio programming FAILED."), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Radio Error"));
+        showVerdict(w, QStringLiteral("Radio programming FAILED."), QStringLiteral("Radio Error"));
     }
     setUpgradeEnabled(w, true);
     s.DownloadCancelled = true;
@@ -359,6 +369,9 @@ void reportAndReconnect(frmCorvista &w, const Transfer &transfer)
     // "EXIT" reaches the loader at 115200: the speed changes once the output has left.
     port.setSettings(LinkSettings);
     w.setSettingsText(QStringLiteral("Settings: ") + port.settings());
+    // The shut-down follows at once: it logs out on the link as it stands.
+    if (w.quitAfterFirmwareTransfer)
+        return;
     w.DisconnectRadio();
     s.ShowCommStatus = true;
     Clock::sleepMs(500);
@@ -379,8 +392,16 @@ void frmCorvista::mnuSendText_Click()
     setUpgradeEnabled(*this, false);
     struct TransferEnds
     {
-        ~TransferEnds() { shared().FirmwareTransferRunning = false; }
-    } transferEnds;
+        frmCorvista &w;
+        ~TransferEnds()
+        {
+            shared().FirmwareTransferRunning = false;
+            // A quit signal that came during the transfer ends the program once this handler is
+            // done, as File > Exit would.
+            if (std::exchange(w.quitAfterFirmwareTransfer, false))
+                QTimer::singleShot(0, &w, &frmCorvista::quitOnSignal);
+        }
+    } transferEnds{*this};
     const std::optional<FirmwareFile> file = chooseFirmwareFile();
     if (!file) {
         setUpgradeEnabled(*this, true);

@@ -50,7 +50,7 @@ void frmCorvista::mnuAccessCode_Click()
     login.Label->setText(QStringLiteral("&Password:"));
     login.txtPassword->setMaxLength(4);
     login.InfoLabel->setText(QStringLiteral("Please enter a radio password:"));
-    login.exec();
+    dialogs().execModal(login, loggingIn.ticket());
 }
 
 void frmCorvista::mnuEncryptCode_Click()
@@ -90,7 +90,7 @@ void frmCorvista::mnuEncryptCode_Click()
     login.InfoLabel->setText(QStringLiteral("Please enter an encryption code (1-255), or click 'None' not to use an "
                                             "encryption code:"));
     login.txtPassword->setMaxLength(3);
-    login.exec();
+    dialogs().execModal(login, loggingIn.ticket());
 }
 
 void frmCorvista::LogoutRadio()

@@ -245,6 +245,8 @@ void frmCorvista::txtTerm_Paste(const QString &text)
 
 void frmCorvista::mnuOpenLog_Click()
 {
+    if (refusedWhileBusy())
+        return;
     SharedState &s = shared();
     const QString filter = QStringLiteral("Log Files (*.LOG)|*.log|Text Files (*.TXT)|*.txt|All Files (*.*)|*.*");
     int answer = Msg::No;

@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 #include "platform/AppPaths.h"
+#include "platform/LinkGate.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -7,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -14,9 +16,12 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <optional>
+
 namespace {
 
 QPointer<QWidget> g_parent;
+std::function<void()> g_refusal;
 
 // The prompts are written with CR or CR LF line ends; a Qt label breaks lines only at LF and
 // draws a CR as a blank.
@@ -28,21 +33,26 @@ QString shownText(const QString &text)
     return shown;
 }
 
+void dress(QMessageBox &box, const QString &text, int icon, const QString &title)
+{
+    box.setWindowTitle(title.isEmpty() ? Dialogs::applicationTitle() : title);
+    box.setText(shownText(text));
+    switch (icon) {
+    case Msg::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Msg::Question: box.setIcon(QMessageBox::Question); break;
+    case Msg::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Msg::Information: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+}
+
 class QtDialogs : public Dialogs
 {
-public:
-    int msgBox(const QString &text, int buttons, int icon, const QString &title) override
+protected:
+    int showMsgBox(const QString &text, int buttons, int icon, const QString &title) override
     {
         QMessageBox box(parentWindow());
-        box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
-        box.setText(shownText(text));
-        switch (icon) {
-        case Msg::Critical: box.setIcon(QMessageBox::Critical); break;
-        case Msg::Question: box.setIcon(QMessageBox::Question); break;
-        case Msg::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case Msg::Information: box.setIcon(QMessageBox::Information); break;
-        default: box.setIcon(QMessageBox::NoIcon); break;
-        }
+        dress(box, text, icon, title);
         struct B { QMessageBox::StandardButton b; int result; };
         QList<B> list;
         switch (buttons) {
@@ -73,7 +83,17 @@ public:
         return list.first().result;
     }
 
-    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override
+    void showNotice(const QString &text, int icon, const QString &title) override
+    {
+        auto *box = new QMessageBox(parentWindow());
+        dress(*box, text, icon, title);
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    }
+
+    QString showInputBox(const QString &prompt, const QString &title, const QString &defaultText) override
     {
         bool ok = false;
         const QString text = QInputDialog::getText(parentWindow(), title.isEmpty() ? applicationTitle() : title,
@@ -100,12 +120,17 @@ public:
                                             nullptr, QFileDialog::DontConfirmOverwrite);
     }
 
-    bool printerDialog(QPrinter &printer) override
+    bool showPrinterDialog(QPrinter &printer) override
     {
         QPrintDialog dialog(&printer, parentWindow());
         return dialog.exec() == QDialog::Accepted;
     }
 
+    int runDialog(QDialog &dialog) override { return dialog.exec(); }
+
+    QAction *runMenu(QMenu &menu, const QPoint &pos) override { return menu.exec(pos); }
+
+public:
     bool shellOpen(const QString &address) override
     {
         return QDesktopServices::openUrl(QUrl(address));
@@ -136,18 +161,107 @@ void rememberFolderOf(const QString &path)
         g_lastFolder = folder;
 }
 
+// Whether a window with an event loop of its own must not open now: an operation waits for the
+// radio under this code. The user hears why; an operation that a way out ended, still unwinding,
+// drops its own windows without a word.
+bool refused()
+{
+    if (!LinkGate::busy())
+        return false;
+    if (!LinkGate::operationEnded()) {
+        if (g_refusal)
+            g_refusal();
+        else
+            dialogs().beep();
+    }
+    return true;
+}
+
+int cancelledAnswer(int buttons)
+{
+    switch (buttons) {
+    case Msg::AbortRetryIgnore: return Msg::Abort;
+    case Msg::YesNo: return Msg::No;
+    default: return Msg::Cancel;
+    }
+}
+
 } // namespace
+
+int Dialogs::msgBox(const QString &text, int buttons, int icon, const QString &title)
+{
+    if (buttons == Msg::OKOnly && LinkGate::busy()) {
+        showNotice(text, icon, title);
+        return Msg::OK;
+    }
+    if (refused())
+        return cancelledAnswer(buttons);
+    const LinkGate::PumpScope round;
+    return showMsgBox(text, buttons, icon, title);
+}
+
+void Dialogs::notice(const QString &text, int icon, const QString &title)
+{
+    showNotice(text, icon, title);
+}
+
+QString Dialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    if (refused())
+        return {};
+    const LinkGate::PumpScope round;
+    return showInputBox(prompt, title, defaultText);
+}
+
+bool Dialogs::printerDialog(QPrinter &printer)
+{
+    if (refused())
+        return false;
+    const LinkGate::PumpScope round;
+    return showPrinterDialog(printer);
+}
+
+int Dialogs::execModal(QDialog &dialog, int ownerTicket)
+{
+    if (refused())
+        return QDialog::Rejected;
+    const LinkGate::PumpScope round;
+    std::optional<LinkGate::OwnerCode> ownersWindow;
+    if (ownerTicket != 0)
+        ownersWindow.emplace(ownerTicket);
+    return runDialog(dialog);
+}
+
+QAction *Dialogs::execMenu(QMenu &menu, const QPoint &pos)
+{
+    if (refused())
+        return nullptr;
+    const LinkGate::PumpScope round;
+    return runMenu(menu, pos);
+}
 
 QString Dialogs::openFile(const QString &title, const QString &filter, const QString &fileName)
 {
-    const QString path = chooseOpenFile(title, filter, fileDialogFolder(), fileName);
+    if (refused())
+        return {};
+    QString path;
+    {
+        const LinkGate::PumpScope round;
+        path = chooseOpenFile(title, filter, fileDialogFolder(), fileName);
+    }
     rememberFolderOf(path);
     return path;
 }
 
 QString Dialogs::saveFile(const QString &title, const QString &filter, const QString &fileName)
 {
-    const QString path = chooseSaveFile(title, filter, fileDialogFolder(), fileName);
+    if (refused())
+        return {};
+    QString path;
+    {
+        const LinkGate::PumpScope round;
+        path = chooseSaveFile(title, filter, fileDialogFolder(), fileName);
+    }
     rememberFolderOf(path);
     return path;
 }
@@ -189,6 +303,11 @@ QString Dialogs::qtFilter(const QString &filter)
         out << QStringLiteral("%1 (%2)").arg(description, patterns);
     }
     return out.join(QStringLiteral(";;"));
+}
+
+void Dialogs::setRefusal(std::function<void()> tell)
+{
+    g_refusal = std::move(tell);
 }
 
 void Dialogs::setParentWindow(QWidget *window)

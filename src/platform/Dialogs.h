@@ -1,10 +1,23 @@
-// Every dialog a user answers (message and input boxes, file, printer) and the shell calls go
-// through this one seam, so tests can script the answers and read back what was shown.
+// Every dialog a user answers (message and input boxes, file, printer), every window or menu that
+// runs an event loop of its own, and the shell calls go through this one seam, so tests can script
+// the answers and read back what was shown.
+//
+// A window with its own event loop, opened from a handler while an operation waits for the radio,
+// would hold the operation until it closed. So while an operation holds the link and the caller is
+// not the operation's own code (LinkGate::busy()), the seam opens no such window: a message with
+// OK only is shown without blocking, anything else is refused with a beep and a word in the status
+// bar and answers as if cancelled. Each window's event loop is marked as one round for the link
+// gate, so what runs inside it (a timer, a Disconnect) is not taken for the code that opened it.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
+class QAction;
+class QDialog;
+class QMenu;
+class QPoint;
 class QPrinter;
 class QWidget;
 
@@ -23,16 +36,24 @@ public:
     virtual ~Dialogs() = default;
 
     // A message box; an empty title shows the application title. Returns a Msg::Result.
-    virtual int msgBox(const QString &text, int buttons, int icon, const QString &title) = 0;
+    int msgBox(const QString &text, int buttons, int icon, const QString &title);
+    // A message with OK only that does not wait for its answer: the caller goes on at once.
+    void notice(const QString &text, int icon, const QString &title);
     // An input box; Cancel returns the empty text.
-    virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) = 0;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText);
     // Open and Save dialogs; the filter is "Description|pattern|Description|pattern". Each starts
     // in fileDialogFolder(), and the folder of the file chosen is where the next one starts.
     // Cancel returns the empty text.
     QString openFile(const QString &title, const QString &filter, const QString &fileName);
     QString saveFile(const QString &title, const QString &filter, const QString &fileName);
     // The printer dialog; false on Cancel.
-    virtual bool printerDialog(QPrinter &printer) = 0;
+    bool printerDialog(QPrinter &printer);
+    // A window of the program shown modally: QDialog::exec's result (Rejected when refused).
+    // ownerTicket: the window is the operation's own (the holder of that ticket acts through its
+    // buttons), so what runs inside its loop counts as that operation's code.
+    int execModal(QDialog &dialog, int ownerTicket = 0);
+    // A pop-up menu at pos: the action chosen, or nothing (refused or dismissed).
+    QAction *execMenu(QMenu &menu, const QPoint &pos);
     // The shell: "OPEN" a web address.
     virtual bool shellOpen(const QString &address) = 0;
     virtual void beep() = 0;
@@ -51,8 +72,18 @@ public:
     // The window dialogs are shown over (the active window when none is set).
     static void setParentWindow(QWidget *window);
     static QWidget *parentWindow();
+    // How a refused window is told to the user (the main window's beep and status text); without
+    // one, a beep.
+    static void setRefusal(std::function<void()> tell);
 
 protected:
+    // The windows themselves; the public entries above have let them open.
+    virtual int showMsgBox(const QString &text, int buttons, int icon, const QString &title) = 0;
+    virtual void showNotice(const QString &text, int icon, const QString &title) = 0;
+    virtual QString showInputBox(const QString &prompt, const QString &title, const QString &defaultText) = 0;
+    virtual bool showPrinterDialog(QPrinter &printer) = 0;
+    virtual int runDialog(QDialog &dialog) = 0;
+    virtual QAction *runMenu(QMenu &menu, const QPoint &pos) = 0;
     // The dialogs themselves, shown in folder with fileName (may be empty) proposed.
     virtual QString chooseOpenFile(const QString &title, const QString &filter, const QString &folder,
                                    const QString &fileName) = 0;

@@ -3,16 +3,17 @@
 // while the operation waited for the radio (a key in the terminal, a click, a timer tick), and not
 // from the operation itself once a way out (Disconnect, Exit, a signal, a lost device) ended it.
 //
-// Whose code is running is told by the depth of the event rounds the waits of Clock run: a
-// handler called from inside a wait runs one round deeper than the code that waits.
+// Whose code is running is told by the depth of the event rounds: a handler called from inside a
+// wait of Clock, or from inside a box or window of the dialog seam, runs one round deeper than the
+// code that waits or opened the window.
 #pragma once
 
 namespace LinkGate {
 
-// How many event rounds of Clock's waits are running, one inside the other.
+// How many event rounds (Clock's waits, the dialog seam's windows) are running, one inside the other.
 int pumpDepth();
 
-// Marks one event round (Clock's waits and the dialog seam's boxes use it).
+// Marks one event round (Clock's waits and the dialog seam's windows use it).
 class PumpScope
 {
 public:

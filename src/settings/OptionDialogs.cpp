@@ -55,7 +55,7 @@ void frmCorvista::DTYPE_Click()
 {
     Exchange::LinkOwnership dialogOwnsLink;
     frmDTYPEOptions dialog(*MSComm1);
-    dialog.exec();
+    dialogs().execModal(dialog, dialogOwnsLink.ticket());
     shared().RefreshRequested = true;
 }
 
@@ -63,7 +63,7 @@ void frmCorvista::DLINK_Click()
 {
     Exchange::LinkOwnership dialogOwnsLink;
     frmDLINKOptions dialog(*MSComm1, Pages.box(QStringLiteral("DLINK"))->text());
-    dialog.exec();
+    dialogs().execModal(dialog, dialogOwnsLink.ticket());
     shared().RefreshRequested = true;
 }
 
@@ -71,7 +71,7 @@ void frmCorvista::SoftRTU_Click()
 {
     Exchange::LinkOwnership dialogOwnsLink;
     frmRTUOptions dialog(*MSComm1, Pages.box(QStringLiteral("SoftRTU"))->text());
-    dialog.exec();
+    dialogs().execModal(dialog, dialogOwnsLink.ticket());
     shared().RefreshRequested = true;
 }
 
@@ -102,5 +102,5 @@ void frmCorvista::XMAP_Click()
 
     frmXMAP editor(*MSComm1);
     editor.CurrentButton_Click();
-    editor.exec();
+    dialogs().execModal(editor, editorOwnsLink.ticket());
 }

@@ -65,7 +65,8 @@ void frmCorvista::Timer1_Timer()
                 mnuOpen_Click();
             return;
         }
-        if (s.ConnectOnLaunchPending) {
+        // A tick inside another operation's wait or box leaves the connect to the first free tick.
+        if (s.ConnectOnLaunchPending && !LinkGate::busy()) {
             s.ConnectOnLaunchPending = false;
             ConnectRadio();
         }

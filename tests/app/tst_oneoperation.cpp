@@ -1,15 +1,19 @@
 // One operation owns the radio. While a firmware transfer, a report, a file being sent or a quick
 // setup talks to the radio, what the user does meanwhile (a key in the terminal, a value box, the
-// diagnostics and restore windows, Port Open, Refresh, Login) sends nothing into it; Disconnect
-// and Exit end it, and nothing more goes out after their own last words.
+// diagnostics and restore windows, Port Open, Refresh, Login) sends nothing into it, and no window
+// the user opens holds it up; Disconnect and Exit end it, and nothing more goes out after their
+// own last words.
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "platform/LinkGate.h"
+#include "platform/QuitSignals.h"
 #include "restore/frmRestore.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
+#include "support/SavedSignalHandlers.h"
 #include "support/ThreadedRadio.h"
 
 #include <QAction>
@@ -17,10 +21,13 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
+#include <map>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -55,6 +62,8 @@ public:
         connect(&m_timer, &QTimer::timeout, this, [] {
             if (QWidget *w = QApplication::activeModalWidget())
                 w->close();
+            if (QWidget *menu = QApplication::activePopupWidget())
+                menu->close();
             if (frmRestore *r = frmRestore::openWindow())
                 r->close();
         });
@@ -65,22 +74,50 @@ private:
     QTimer m_timer;
 };
 
-// What a user may do while an operation runs, each as the user does it.
-const QList<std::pair<const char *, std::function<void(frmCorvista &)>>> &userActions()
+// A choice in a preset button's menu, on a preset that is there.
+void presetMenu(frmCorvista &w, QAction *choice)
 {
-    static const QList<std::pair<const char *, std::function<void(frmCorvista &)>>> actions = {
-        {"key in the terminal", [](frmCorvista &w) { QTest::keyClick(w.txtTerm, 'z'); }},
-        {"paste in the terminal", [](frmCorvista &w) {
+    writeLines(frmCorvista::presetPath(6), {u"#PresetFile6"_s, u"#Name:Spare"_s, u"#PresetCaption:Spare"_s,
+                                            u"PWR 30"_s});
+    shared().PresetMenuIndex = 5;
+    choice->trigger();
+}
+
+struct UserAction
+{
+    const char *what;
+    bool refused;   // refused with a beep; otherwise done without holding the operation up
+    std::function<void(frmCorvista &)> act;
+};
+
+// What a user may do while an operation runs, each as the user does it.
+const QList<UserAction> &userActions()
+{
+    static const QList<UserAction> actions = {
+        {"key in the terminal", true, [](frmCorvista &w) { QTest::keyClick(w.txtTerm, 'z'); }},
+        {"paste in the terminal", true, [](frmCorvista &w) {
              QGuiApplication::clipboard()->setText(u"unit"_s);
              QTest::keyClick(w.txtTerm, Qt::Key_Insert, Qt::ShiftModifier);
          }},
-        {"value box", [](frmCorvista &w) { emit w.Pages.box(u"UnitAddr"_s)->clicked(); }},
-        {"Zone Data", [](frmCorvista &w) { w.ButtonZoneData->click(); }},
-        {"RSSI", [](frmCorvista &w) { w.ButtonRSSI->click(); }},
-        {"restore window", [](frmCorvista &w) { w.mnuConfigRestore->trigger(); }},
-        {"Port Open", [](frmCorvista &w) { w.mnuOpen->trigger(); }},
-        {"Refresh", [](frmCorvista &w) { w.ButtonRefresh->click(); }},
-        {"Login", [](frmCorvista &w) { w.toolButtons[u"Login"_s]->trigger(); }},
+        {"value box", true, [](frmCorvista &w) { emit w.Pages.box(u"UnitAddr"_s)->clicked(); }},
+        {"Zone Data", true, [](frmCorvista &w) { w.ButtonZoneData->click(); }},
+        {"RSSI", true, [](frmCorvista &w) { w.ButtonRSSI->click(); }},
+        {"restore window", true, [](frmCorvista &w) { w.mnuConfigRestore->trigger(); }},
+        {"Port Open", true, [](frmCorvista &w) { w.mnuOpen->trigger(); }},
+        {"Refresh", true, [](frmCorvista &w) { w.ButtonRefresh->click(); }},
+        {"Login", true, [](frmCorvista &w) { w.toolButtons[u"Login"_s]->trigger(); }},
+        // Windows that send nothing, but would stand on top of the operation's wait.
+        {"Preferences", true, [](frmCorvista &w) { w.mnuPreferences->trigger(); }},
+        {"Open Log File", true, [](frmCorvista &w) { w.mnuOpenLog->trigger(); }},
+        {"port Setup", true, [](frmCorvista &w) { w.mnuProperties->trigger(); }},
+        {"preset menu", true, [](frmCorvista &w) { w.cmdPre_MouseUp(5, 2); }},
+        {"preset View", true, [](frmCorvista &w) { presetMenu(w, w.mnuPresetView); }},
+        {"preset Rename", true, [](frmCorvista &w) { presetMenu(w, w.mnuPresetRename); }},
+        {"preset Edit Description", true, [](frmCorvista &w) { presetMenu(w, w.mnuPresetEditDesc); }},
+        {"a setting label's help", false, [](frmCorvista &w) { emit w.Pages.label(u"SnumLabel"_s)->clicked(); }},
+        {"repeater picture", false, [](frmCorvista &w) { w.cmdRptHelp1_Click(); }},
+        // Last: the About window takes the main window's input until it closes.
+        {"About", false, [](frmCorvista &w) { w.mnuAbout->trigger(); }},
     };
     return actions;
 }
@@ -131,6 +168,7 @@ struct Outcome
     QByteArray image;        // what the loader took
     QByteArray file;         // the report written
     QStringList messages;
+    QStringList windows;     // the windows with a loop of their own that opened
     int beeps = 0;
 };
 
@@ -138,7 +176,8 @@ struct Outcome
 // the operation talks to the radio.
 std::optional<Outcome> run(const QString &name, bool acting)
 {
-    RadioRig rig(0.02, writableRadio());
+    // The actions cost real time, which this clock counts tenfold against the port's time-out.
+    RadioRig rig(0.1, writableRadio());
     if (!rig.ok())
         return std::nullopt;
     frmCorvista &w = connectQuietly(rig);
@@ -148,13 +187,16 @@ std::optional<Outcome> run(const QString &name, bool acting)
     const Operation op = operation(name);
     WindowCloser closer;
     bool acted = false;
+    // A window that opens stays as long as a user reads it: longer than the port's time-out.
+    if (acting)
+        rig.dialogs().setModal(3000, true);
     if (acting)
         onHeard(&rig.pty(), &w, op.running, [&] {
             if (std::exchange(acted, true))
                 return;
             rig.dialogs().answerInput(u"23456"_s);   // the value box's answer, should it ask
-            for (const auto &[what, act] : userActions())
-                act(w);
+            for (const UserAction &action : userActions())
+                action.act(w);
         });
     {
         const ThreadedRadio threaded(rig.radio(), rig.pty());
@@ -168,7 +210,12 @@ std::optional<Outcome> run(const QString &name, bool acting)
             out.heard << line;
     out.image = rig.radio().loaderLog().image;
     out.file = contents(rig.env().path(u"report.txt"_s)) + contents(frmCorvista::presetPath(1));
-    out.messages = rig.dialogs().messageTexts();
+    for (const ScriptedDialogs::Shown &shown : rig.dialogs().messages())
+        if (shown.title != u"Serial Number Information"_s)   // the help the user asked for
+            out.messages << shown.text;
+    for (const ScriptedDialogs::Shown &shown : rig.dialogs().shown)
+        if (!QStringList{u"msgbox"_s, u"notice"_s, u"beep"_s, u"shell"_s}.contains(shown.kind))
+            out.windows << shown.kind + u':' + shown.title;
     out.beeps = rig.dialogs().beeps();
     if (acting && !acted)
         out.messages << u"the operation never reached the point where the user acts"_s;
@@ -204,8 +251,11 @@ private slots:
         QCOMPARE(meanwhile->image, alone->image);
         QCOMPARE(meanwhile->file, alone->file);
         QCOMPARE(meanwhile->messages, alone->messages);
-        // Each action was refused, and said so.
-        QCOMPARE(meanwhile->beeps - alone->beeps, int(userActions().size()));
+        QCOMPARE(meanwhile->windows, alone->windows);
+        // Each refused action said so.
+        const auto refused = std::count_if(userActions().begin(), userActions().end(),
+                                           [](const UserAction &a) { return a.refused; });
+        QCOMPARE(meanwhile->beeps - alone->beeps, int(refused));
     }
 
     void wayOutEndsTheOperation_data()
@@ -256,35 +306,91 @@ private slots:
         QVERIFY(QFile::exists(frmCorvista::presetPath(1)) == false);
     }
 
-    // Between the erase and the new firmware's verdict the radio has no firmware: neither the
-    // window's close, nor Exit, nor Disconnect end the program or the link then.
-    void firmwareTransferRefusesTheWayOut()
+    void firmwareTransferOutlastsTheWayOut_data()
     {
+        QTest::addColumn<QString>("wayOut");
+        QTest::addColumn<int>("signal");
+        for (const QString way : {u"close"_s, u"Exit"_s, u"Disconnect"_s})
+            QTest::newRow(qPrintable(way)) << way << 0;
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+            QTest::addRow("signal %d", signal) << u"signal"_s << signal;
+    }
+
+    // Between the erase and the new firmware's verdict the radio has no firmware: the window's
+    // close, Exit and Disconnect are refused, told without a box that would hold the transfer up,
+    // and a quit signal lets the transfer and its verdict finish before the program ends.
+    void firmwareTransferOutlastsTheWayOut()
+    {
+        QFETCH(QString, wayOut);
+        QFETCH(int, signal);
         RIG(rig, 0.02, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.quitOnUnload = false;
         shared().LogoutOnQuitPref = true;
+        rig.dialogs().setModal(3000, true);
+        const SavedSignalHandlers saved;
+        QVERIFY(QuitSignals::install(&w, [&w] { w.quitOnSignal(); }));
         const Operation op = ::operation(u"firmware"_s);
-        bool tried = false;
+        QString told;
         onHeard(&rig.pty(), &w, op.running, [&] {
-            if (std::exchange(tried, true))
-                return;
-            w.close();
-            w.mnuFileExit->trigger();
-            w.toolButtons[u"Disconnect"_s]->trigger();
+            const std::map<QString, std::function<void()>> ways = {
+                {u"close"_s, [&] { w.close(); }},
+                {u"Exit"_s, [&] { w.mnuFileExit->trigger(); }},
+                {u"Disconnect"_s, [&] { w.toolButtons[u"Disconnect"_s]->trigger(); }},
+                {u"signal"_s, [&] { ::raise(signal); }}};
+            ways.at(wayOut)();
+            Clock::waitFor([&] { return w.panelStatus->text().contains(u"firmware upgrade"_s); }, 20000);
+            told = w.panelStatus->text();
         });
         {
             const ThreadedRadio threaded(rig.radio(), rig.pty());
             op.start(rig, w);
+            if (signal != 0)
+                Clock::waitFor([&] { return !w.MSComm1->portOpen(); }, 100000);
         }
         rig.settle();
-        QVERIFY(tried);
-        const QStringList messages = rig.dialogs().messageTexts();
-        QCOMPARE(messages.filter(u"firmware upgrade is running"_s).size(), 3);
-        QVERIFY(messages.contains(u"Radio programming was successful."_s));
-        QVERIFY(w.isVisible());
-        QVERIFY(w.MSComm1->portOpen());
-        QVERIFY(!rig.radio().lines().contains(u"PASS NONE"_s));
+        QVERIFY2(told.contains(u"firmware upgrade"_s), qPrintable(told));
+        QCOMPARE(rig.dialogs().messageTexts().filter(u"firmware upgrade"_s), QStringList());
+        QStringList heard = rig.radio().lines();
+        heard.removeAll(QString());
+        QStringList verdicts;
+        for (const ScriptedDialogs::Shown &shown : rig.dialogs().messages())
+            if (shown.text == u"Radio programming was successful."_s)
+                verdicts << shown.kind;
+        // After a signal nobody may be there to answer: the verdict does not wait, the shut-down
+        // follows.
+        QCOMPARE(verdicts, QStringList{signal ? u"notice"_s : u"msgbox"_s});
+        QCOMPARE(w.MSComm1->portOpen(), signal == 0);
+        QCOMPARE(heard.mid(heard.indexOf(u"EXIT"_s), 2).join(u'|'), signal ? u"EXIT|PASS NONE"_s : u"EXIT|CLOS"_s);
+    }
+
+    // The erase question is the upgrade's own box: what runs while it stands open (a timer's tick,
+    // the user's Disconnect) is not the upgrade's code. A Disconnect there ends the upgrade: nothing
+    // goes out after its CLOS, and no error follows.
+    void codeInsideTheOperationsOwnBoxIsNotItsCode()
+    {
+        RIG(rig, 0.02, writableRadio());
+        frmCorvista &w = connectQuietly(rig);
+        rig.dialogs().setModal(500);
+        rig.dialogs().answerOpen(QFINDTESTDATA("../firmware/data/v200.s28"));
+        std::optional<bool> busyInside;
+        rig.dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &box) {
+            if (box.title == u"Erase Current Firmware?"_s)
+                QTimer::singleShot(0, &w, [&] {
+                    busyInside = LinkGate::busy();
+                    w.toolButtons[u"Disconnect"_s]->trigger();
+                });
+        };
+        {
+            const ThreadedRadio threaded(rig.radio(), rig.pty());
+            w.mnuSendText_Click();
+        }
+        rig.settle();
+        QCOMPARE(busyInside, std::optional<bool>(true));
+        QStringList heard = rig.radio().lines();
+        heard.removeAll(QString());
+        QCOMPARE(heard.mid(heard.indexOf(u"CLOS"_s)), QStringList{u"CLOS"_s});
+        QCOMPARE(rig.dialogs().messages().size(), 1);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "settings/frmSetup.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
+#include "support/SavedSignalHandlers.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -16,31 +17,6 @@
 #include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// The signal handlers go back to what they were when the test is over, so the test program can
-// still be stopped the usual way.
-class SavedSignalHandlers
-{
-public:
-    SavedSignalHandlers()
-    {
-        for (int i = 0; i < 3; ++i)
-            sigaction(kSignals[i], nullptr, &m_saved[i]);
-    }
-    ~SavedSignalHandlers()
-    {
-        for (int i = 0; i < 3; ++i)
-            sigaction(kSignals[i], &m_saved[i], nullptr);
-    }
-
-private:
-    static constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
-    struct sigaction m_saved[3] = {};
-};
-
-} // namespace
 
 class TestShutdown : public QObject
 {

@@ -2,8 +2,10 @@
 
 #include "platform/Clock.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QMenu>
 #include <QPrinter>
 #include <QTimer>
 
@@ -21,7 +23,7 @@ QList<ScriptedDialogs::Shown> ScriptedDialogs::messages() const
 {
     QList<Shown> out;
     for (const Shown &s : shown)
-        if (s.kind == QLatin1String("msgbox"))
+        if (s.kind == QLatin1String("msgbox") || s.kind == QLatin1String("notice"))
             out << s;
     return out;
 }
@@ -53,7 +55,7 @@ int ScriptedDialogs::beeps() const
     return n;
 }
 
-int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QString &title)
+int ScriptedDialogs::showMsgBox(const QString &text, int buttons, int icon, const QString &title)
 {
     Shown s{QStringLiteral("msgbox"), text, title.isEmpty() ? applicationTitle() : title, buttons, icon, {},
             m_openBoxes};
@@ -72,7 +74,13 @@ int ScriptedDialogs::msgBox(const QString &text, int buttons, int icon, const QS
     }
 }
 
-QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+void ScriptedDialogs::showNotice(const QString &text, int icon, const QString &title)
+{
+    shown << Shown{QStringLiteral("notice"), text, title.isEmpty() ? applicationTitle() : title, Msg::OKOnly, icon, {},
+                   m_openBoxes};
+}
+
+QString ScriptedDialogs::showInputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     shown << Shown{QStringLiteral("input"), prompt, title, 0, 0, defaultText, m_openBoxes};
     runModalLoop();
@@ -109,7 +117,7 @@ QString ScriptedDialogs::chooseSaveFile(const QString &title, const QString &fil
     return fileAnswer(m_save, folder);
 }
 
-bool ScriptedDialogs::printerDialog(QPrinter &printer)
+bool ScriptedDialogs::showPrinterDialog(QPrinter &printer)
 {
     shown << Shown{QStringLiteral("print"), {}, {}, 0, 0, {}};
     runModalLoop();
@@ -120,6 +128,28 @@ bool ScriptedDialogs::printerDialog(QPrinter &printer)
         return false;
     setup(printer);
     return true;
+}
+
+int ScriptedDialogs::runDialog(QDialog &dialog)
+{
+    shown << Shown{QStringLiteral("dialog"), dialog.windowTitle(), dialog.windowTitle(), 0, 0, {}, m_openBoxes};
+    if (m_windowMs > 0)
+        QTimer::singleShot(Clock::realMs(m_windowMs), &dialog, [&dialog] { dialog.reject(); });
+    ++m_openBoxes;
+    const int result = dialog.exec();
+    --m_openBoxes;
+    return result;
+}
+
+QAction *ScriptedDialogs::runMenu(QMenu &menu, const QPoint &pos)
+{
+    shown << Shown{QStringLiteral("menu"), menu.title(), menu.title(), 0, 0, {}, m_openBoxes};
+    if (m_windowMs > 0)
+        QTimer::singleShot(Clock::realMs(m_windowMs), &menu, [&menu] { menu.close(); });
+    ++m_openBoxes;
+    QAction *chosen = menu.exec(pos);
+    --m_openBoxes;
+    return chosen;
 }
 
 bool ScriptedDialogs::shellOpen(const QString &address)

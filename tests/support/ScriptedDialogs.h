@@ -1,7 +1,8 @@
 // A scripted stand-in for every dialog: queue the answers a user would give, run the code,
 // then read back what was shown. Constructing one installs it; destroying it restores the real ones.
 // An unscripted message box answers its first button; an unscripted input or file dialog
-// answers the empty text (Cancel); an unscripted printer dialog is cancelled.
+// answers the empty text (Cancel); an unscripted printer dialog is cancelled. The program's own
+// windows and menus (QDialog::exec, QMenu::exec) run for real.
 #pragma once
 
 #include "platform/Dialogs.h"
@@ -16,8 +17,10 @@ class ScriptedDialogs : public Dialogs
 public:
     struct Shown
     {
-        QString kind;    // "msgbox", "input", "open", "save", "print", "shell", "beep"
-        QString text;    // message, prompt, address
+        // "msgbox", "notice" (a message that did not wait), "input", "open", "save", "print",
+        // "dialog", "menu", "shell", "beep"
+        QString kind;
+        QString text;    // message, prompt, address, window title
         QString title;
         int buttons = 0;
         int icon = 0;
@@ -42,23 +45,32 @@ public:
     std::function<void(const Shown &)> onMsgBox;
     // Modal mode: each box (message, input, file, printer) runs a nested event loop for this many
     // nominal milliseconds before it answers, as a real modal box does while the user reads it:
-    // timers fire, the main window ticks, windows close. 0 (the default) answers at once.
-    void setModal(int nominalMs) { m_modalMs = nominalMs; }
+    // timers fire, the main window ticks, windows close. With windowsToo, a window or menu of the
+    // program stays open that long too and is then closed as the user would (Escape). 0 (the
+    // default) answers boxes at once; windows and menus are otherwise left to the test.
+    void setModal(int nominalMs, bool windowsToo = false)
+    {
+        m_modalMs = nominalMs;
+        m_windowMs = windowsToo ? nominalMs : 0;
+    }
     int modalMs() const { return m_modalMs; }
 
     QList<Shown> shown;
-    QList<Shown> messages() const;             // the message boxes only
+    QList<Shown> messages() const;             // the message boxes, waiting or not
     QStringList messageTexts() const;
     int beeps() const;
     void clear() { shown.clear(); }
 
-    int msgBox(const QString &text, int buttons, int icon, const QString &title) override;
-    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
-    bool printerDialog(QPrinter &printer) override;
     bool shellOpen(const QString &address) override;
     void beep() override;
 
 protected:
+    int showMsgBox(const QString &text, int buttons, int icon, const QString &title) override;
+    void showNotice(const QString &text, int icon, const QString &title) override;
+    QString showInputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    bool showPrinterDialog(QPrinter &printer) override;
+    int runDialog(QDialog &dialog) override;
+    QAction *runMenu(QMenu &menu, const QPoint &pos) override;
     QString chooseOpenFile(const QString &title, const QString &filter, const QString &folder,
                            const QString &fileName) override;
     QString chooseSaveFile(const QString &title, const QString &filter, const QString &folder,
@@ -68,6 +80,7 @@ private:
     void runModalLoop();
 
     int m_modalMs = 0;
+    int m_windowMs = 0;
     int m_openBoxes = 0;
     QQueue<int> m_msg;
     QQueue<QString> m_input, m_open, m_save;
