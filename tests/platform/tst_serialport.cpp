@@ -361,10 +361,13 @@ private slots:
             comm.setPortOpen(false);
             comm.setPortOpen(true);
         }
-        Clock::waitFor([&] { return !m_radio->lines().isEmpty() || !m_pty->lostBytes().isEmpty(); }, 500);
+        QVERIFY(Clock::waitFor([&] { return !m_radio->lines().isEmpty() || !m_pty->lostBytes().isEmpty(); }, 5000));
         Clock::pumpFor(50);
         QCOMPARE(m_pty->lostBytes(), QByteArray());
         QCOMPARE(m_radio->lines(), QStringList{QStringLiteral("PASS NONE")});
+        // The driver's drain, after the command and before the line changed.
+        QVERIFY(m_pty->drainCalls() > 0);
+        QCOMPARE(m_pty->undrainedChanges(), 0);
     }
 
     // Nobody takes the bytes: the close gives them their line time, 17 s here, but never more than

@@ -58,3 +58,15 @@ bool RadioRig::settle()
     Clock::doEvents();
     return quiet;
 }
+
+QByteArray byteDifference(const QByteArray &got, const QByteArray &expected)
+{
+    if (got == expected)
+        return {};
+    qsizetype same = 0;
+    while (same < got.size() && same < expected.size() && got[same] == expected[same])
+        ++same;
+    return "got " + QByteArray::number(got.size()) + " bytes, expected " + QByteArray::number(expected.size())
+           + "; they part at byte " + QByteArray::number(same) + ".\ngot from there:      "
+           + got.mid(same).toPercentEncoding(" >") + "\nexpected from there: " + expected.mid(same).toPercentEncoding(" >");
+}
