@@ -238,7 +238,7 @@ private slots:
             op.start(rig, w);
             Clock::pumpFor(500);
         }
-        rig.settle();
+        QVERIFY(rig.settle());
         QVERIFY(messagesBefore >= 0);
 
         QStringList heard = rig.radio().lines();
@@ -272,7 +272,7 @@ private slots:
             const ThreadedRadio threaded(rig.radio(), rig.pty());
             op.start(rig, w);
         }
-        rig.settle();
+        QVERIFY(rig.settle());
         QVERIFY(tried);
         const QStringList messages = rig.dialogs().messageTexts();
         QCOMPARE(messages.filter(u"firmware upgrade is running"_s).size(), 3);

@@ -90,7 +90,8 @@ QStringList commandsHeard(const FakeRadio &radio)
 // reads when events run, and the report ends without handling any).
 QStringList commandsThroughEeco(FakeRadio &radio)
 {
-    Clock::waitFor([&] { return radio.lines().contains(QStringLiteral("eeco")); }, 2000);
+    if (!Clock::waitFor([&] { return radio.lines().contains(QStringLiteral("eeco")); }, 2000))
+        qWarning("no eeco reached the radio");
     const QStringList heard = commandsHeard(radio);
     return heard.mid(0, heard.indexOf(QStringLiteral("eeco")) + 1);
 }
