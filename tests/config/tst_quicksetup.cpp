@@ -382,13 +382,13 @@ private slots:
 
         w.cmdSubRemote->click();
 
+        const QStringList role = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
+        const QStringList expected = NewRadioCommands + role + tail;
+        QCOMPARE(heard(rig, expected.size()), expected);
         QVERIFY(shown);
         QVERIFY(!during.frQuickEnabled);
         QVERIFY(during.ignoring);
         QCOMPARE(during.terminal, programming(8));
-        const QStringList role = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
-        const QStringList expected = NewRadioCommands + role + tail;
-        QCOMPARE(heard(rig, expected.size()), expected);
         QVERIFY(w.findChild<frmSimpleXMAP *>() == nullptr);
         verifyEndState(w);
     }
