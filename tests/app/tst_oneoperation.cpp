@@ -155,8 +155,13 @@ std::optional<Outcome> run(const QString &name, bool acting)
         const ThreadedRadio threaded(rig.radio(), rig.pty());
         op.start(rig, w);
     }
-    rig.settle();
+    // A reconnect at the operation's end asks for a read-out, which is the window's timer's and
+    // not the operation's: whether it falls inside the settle depends on the machine's load.
+    w.Timer1->stop();
+    const bool settled = rig.settle();
     Outcome out;
+    if (!settled)
+        out.messages << u"the line was still busy after the operation"_s;
     // Bare CRs (wake-ups, prompts asked for) come as many as the timing makes.
     for (const QString &line : rig.radio().lines())
         if (!line.isEmpty())
@@ -246,7 +251,7 @@ private slots:
         const QString lastWords = wayOut == u"Disconnect"_s ? u"CLOS"_s : u"PASS NONE"_s;
         QVERIFY2(heard.contains(lastWords), qPrintable(heard.join(u'|')));
         QCOMPARE(heard.mid(heard.lastIndexOf(lastWords) + 1), QStringList());
-        QCOMPARE(rig.dialogs().messageTexts().mid(messagesBefore), QStringList());
+        QCOMPARE(rig.dialogs().messageTexts().mid(messagesBefore).join(u" | "), QString());
         QVERIFY(!w.MSComm1->portOpen());
         QVERIFY(QFile::exists(frmCorvista::presetPath(1)) == false);
     }

@@ -649,7 +649,10 @@ private slots:
         });
         w.mnuConfigRestore_Click();
         QPointer<frmRestore> r = frmRestore::openWindow();
-        QVERIFY(Clock::waitFor([&] { return closed && !frmRestore::openWindow(); }, 30000));
+        QVERIFY2(Clock::waitFor([&] { return closed && !frmRestore::openWindow(); }, 30000),
+                 qPrintable(QStringLiteral("closed: %1; the radio heard: %2")
+                                .arg(closed)
+                                .arg(QString::fromLatin1(rig.radio().received().toPercentEncoding(" ")))));
         QVERIFY(Clock::waitFor([&] { return r.isNull(); }, 5000));
         QVERIFY(w.MSComm1->portOpen());
         QVERIFY(rig.dialogs().messages().isEmpty());
