@@ -123,9 +123,13 @@ public:
     {
         if (handleEvents)
             return Clock::waitFor([this] { return done(); }, timeoutMs);
+        return waitAsleep(std::chrono::milliseconds(Clock::realMs(timeoutMs)));
+    }
+
+    bool waitAsleep(std::chrono::milliseconds real) const
+    {
         std::unique_lock lock(m_state->mutex);
-        return m_state->ended.wait_for(lock, std::chrono::milliseconds(Clock::realMs(timeoutMs)),
-                                       [this] { return m_state->done; });
+        return m_state->ended.wait_for(lock, real, [this] { return m_state->done; });
     }
 
 private:
@@ -147,6 +151,9 @@ constexpr double DrainLimitSeconds = 10.0;
 constexpr double DriverDrainSeconds = 2.0;
 // After a drain that ran out of time was cut short by throwing the output away.
 constexpr qint64 DriverDrainCutMs = 500;
+// A driver with nothing left to send returns from its drain at once: so soon that no handler need
+// run meanwhile (real milliseconds, too short for the window to freeze).
+constexpr std::chrono::milliseconds DriverDrainAtOnce{50};
 
 } // namespace
 
@@ -165,7 +172,7 @@ SerialCommControl::~SerialCommControl()
     m_lineWatch->stop();
     if (m_port->isOpen() && !m_lost) {
         Clock::sleepMs(qint64(std::ceil(std::min(DrainLimitSeconds, secondsUntilSent()) * 1000.0)));
-        drainDriver(Clock::nowSeconds() + DriverDrainSeconds, false);
+        drainDriver(Clock::nowSeconds() + DriverDrainSeconds, false, true);
     }
     closePort(false);
 }
@@ -288,11 +295,12 @@ void SerialCommControl::drainBefore(LineChange change)
         qCInfo(lcSerial) << "output still queued when the line changed:" << outBufferCount() << "bytes";
     // The queue's count leaves out what the device itself still holds; the driver knows when
     // that has gone too. It may take a little longer than the line time, never past the limit.
-    drainDriver(std::min(m_drainLimit, std::max(m_drainDeadline, Clock::nowSeconds() + DriverDrainSeconds)), true);
+    drainDriver(std::min(m_drainLimit, std::max(m_drainDeadline, Clock::nowSeconds() + DriverDrainSeconds)), true,
+                sent);
     m_lineChange = LineChange::None;
 }
 
-void SerialCommControl::drainDriver(double until, bool handleEvents)
+void SerialCommControl::drainDriver(double until, bool handleEvents, bool queueSent)
 {
     if (!m_undrained || !m_port->isOpen() || m_lost)
         return;
@@ -303,7 +311,8 @@ void SerialCommControl::drainDriver(double until, bool handleEvents)
     }
     const qintptr handle = m_port->handle();
     m_driverDrain = std::make_shared<DriverDrain>(handle);
-    bool drained = m_driverDrain->wait(qint64(std::ceil(left * 1000.0)), handleEvents);
+    bool drained = (queueSent && m_driverDrain->waitAsleep(DriverDrainAtOnce))
+                   || m_driverDrain->wait(qint64(std::ceil(left * 1000.0)), handleEvents);
     if (!drained) {
         // Throwing the output away ends the driver's drain.
         qCInfo(lcSerial) << "the driver did not drain in time: its output is thrown away";
@@ -377,6 +386,8 @@ double SerialCommControl::secondsUntilSent() const
 void SerialCommControl::discardOutput()
 {
     m_heldBack.clear();
+    // What is thrown away needs no drain.
+    m_undrained = false;
     if (!m_port->isOpen())
         return;
     flushDriverOutput(m_port->handle());

@@ -46,7 +46,8 @@ private:
     enum class LineChange { None, Speed, Closing };
     void drainBefore(LineChange change);
     // The driver's own drain, ended by until (nominal seconds); handles events meanwhile or sleeps.
-    void drainDriver(double until, bool handleEvents);
+    // Once the queue has been sent (queueSent) it is expected to end at once, with no handler run.
+    void drainDriver(double until, bool handleEvents, bool queueSent);
     void write(const QByteArray &bytes);
     double byteSeconds() const;
     int driverQueue() const;

@@ -223,7 +223,7 @@ private slots:
     {
         QFETCH(QString, operation);
         QFETCH(QString, wayOut);
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, 0.1, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.quitOnUnload = false;
         shared().LogoutOnQuitPref = true;
