@@ -3,13 +3,18 @@
 #include "platform/LineWatch.h"
 #include "platform/PortMap.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSerialPort>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -66,8 +71,89 @@ bool flushDriverOutput(qintptr handle)
 #endif
 }
 
+// Waits until the driver has sent everything it holds, the device's own FIFO included, which no
+// queue count shows; false where the platform has no such call.
+bool drainDriverOutput(qintptr handle)
+{
+#ifdef Q_OS_UNIX
+    if (handle < 0)
+        return false;
+    int result = 0;
+    do {
+        result = ::tcdrain(int(handle));
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+#else
+    Q_UNUSED(handle);
+    return false;
+#endif
+}
+
+} // namespace
+
+// The driver's drain blocks for as long as the device takes, which on a held line has no end: it
+// runs on a thread of its own while the caller waits with a deadline. What the thread touches is
+// shared, so a drain the driver never ends can be left behind without harm.
+class DriverDrain
+{
+public:
+    explicit DriverDrain(qintptr handle) : m_state(std::make_shared<State>())
+    {
+        std::thread([state = m_state, handle] {
+            drainDriverOutput(handle);
+            {
+                std::lock_guard lock(state->mutex);
+                state->done = true;
+            }
+            state->ended.notify_all();
+            // Wakes an event loop that waits for this.
+            if (QCoreApplication *app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection);
+        }).detach();
+    }
+
+    bool done() const
+    {
+        std::lock_guard lock(m_state->mutex);
+        return m_state->done;
+    }
+
+    // Until the drain ends or timeoutMs (nominal) pass; handling events or asleep.
+    bool wait(qint64 timeoutMs, bool handleEvents) const
+    {
+        if (handleEvents)
+            return Clock::waitFor([this] { return done(); }, timeoutMs);
+        return waitAsleep(std::chrono::milliseconds(Clock::realMs(timeoutMs)));
+    }
+
+    bool waitAsleep(std::chrono::milliseconds real) const
+    {
+        std::unique_lock lock(m_state->mutex);
+        return m_state->ended.wait_for(lock, real, [this] { return m_state->done; });
+    }
+
+private:
+    struct State
+    {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+    };
+    std::shared_ptr<State> m_state;
+};
+
+namespace {
+
 // The longest a close or a settings change waits for the output to leave (nominal seconds).
 constexpr double DrainLimitSeconds = 10.0;
+// What the driver's drain may take beyond the queue's line time: a device's FIFO and the latency
+// of a USB adapter (nominal seconds).
+constexpr double DriverDrainSeconds = 2.0;
+// After a drain that ran out of time was cut short by throwing the output away.
+constexpr qint64 DriverDrainCutMs = 500;
+// A driver with nothing left to send returns from its drain at once: so soon that no handler need
+// run meanwhile (real milliseconds, too short for the window to freeze).
+constexpr std::chrono::milliseconds DriverDrainAtOnce{50};
 
 } // namespace
 
@@ -84,8 +170,10 @@ SerialCommControl::~SerialCommControl()
 {
     // No events run in a destructor: the last bytes get their line time asleep.
     m_lineWatch->stop();
-    if (m_port->isOpen() && !m_lost)
+    if (m_port->isOpen() && !m_lost) {
         Clock::sleepMs(qint64(std::ceil(std::min(DrainLimitSeconds, secondsUntilSent()) * 1000.0)));
+        drainDriver(Clock::nowSeconds() + DriverDrainSeconds, false, true);
+    }
     closePort(false);
 }
 
@@ -132,6 +220,7 @@ void SerialCommControl::setPortOpen(bool open)
     m_device = device;
     m_lost = false;
     m_lineFreeAt = 0;
+    m_undrained = false;
     m_heldBack.clear();
     ++m_opening;
     if (!m_port->open(QIODevice::ReadWrite)) {
@@ -187,19 +276,53 @@ void SerialCommControl::drainBefore(LineChange change)
         // to its deadline, instead of starting another.
         if (change == LineChange::Closing)
             m_lineChange = change;
-        waitUntilSent(qint64(std::max(0.0, m_drainDeadline - Clock::nowSeconds()) * 1000.0));
+        const auto msUntil = [](double at) { return qint64(std::max(0.0, at - Clock::nowSeconds()) * 1000.0); };
+        waitUntilSent(msUntil(m_drainDeadline));
+        if (const std::shared_ptr<DriverDrain> driver = m_driverDrain)
+            driver->wait(msUntil(m_drainLimit), true);
         return;
     }
     // Bounded by the line time of what is queued, with room for a driver that is a little late.
     const double left = secondsUntilSent();
-    if (left <= 0)
+    if (left <= 0 && !m_undrained)
         return;
-    m_drainDeadline = Clock::nowSeconds() + std::min(DrainLimitSeconds, 1.25 * left + 0.1);
+    const double now = Clock::nowSeconds();
+    m_drainDeadline = now + std::min(DrainLimitSeconds, 1.25 * left + 0.1);
+    m_drainLimit = now + DrainLimitSeconds;
     m_lineChange = change;
     const bool sent = waitUntilSent(qint64(std::ceil((m_drainDeadline - Clock::nowSeconds()) * 1000.0)));
-    m_lineChange = LineChange::None;
     if (!sent)
         qCInfo(lcSerial) << "output still queued when the line changed:" << outBufferCount() << "bytes";
+    // The queue's count leaves out what the device itself still holds; the driver knows when
+    // that has gone too. It may take a little longer than the line time, never past the limit.
+    drainDriver(std::min(m_drainLimit, std::max(m_drainDeadline, Clock::nowSeconds() + DriverDrainSeconds)), true,
+                sent);
+    m_lineChange = LineChange::None;
+}
+
+void SerialCommControl::drainDriver(double until, bool handleEvents, bool queueSent)
+{
+    if (!m_undrained || !m_port->isOpen() || m_lost)
+        return;
+    const double left = until - Clock::nowSeconds();
+    if (left <= 0) {
+        qCInfo(lcSerial) << "no time left to drain the driver";
+        return;
+    }
+    const qintptr handle = m_port->handle();
+    m_driverDrain = std::make_shared<DriverDrain>(handle);
+    bool drained = (queueSent && m_driverDrain->waitAsleep(DriverDrainAtOnce))
+                   || m_driverDrain->wait(qint64(std::ceil(left * 1000.0)), handleEvents);
+    if (!drained) {
+        // Throwing the output away ends the driver's drain.
+        qCInfo(lcSerial) << "the driver did not drain in time: its output is thrown away";
+        flushDriverOutput(handle);
+        drained = m_driverDrain->wait(DriverDrainCutMs, handleEvents);
+        if (!drained)
+            qCWarning(lcSerial) << "the driver's drain did not end";
+    }
+    m_driverDrain.reset();
+    m_undrained = false;
 }
 
 void SerialCommControl::closePort(bool drain)
@@ -241,6 +364,7 @@ void SerialCommControl::write(const QByteArray &bytes)
     m_port->write(bytes);
     // Hand the bytes to the driver now, as the original control did, not at the next event.
     m_port->flush();
+    m_undrained = true;
     m_lineFreeAt = std::max(m_lineFreeAt, Clock::nowSeconds()) + double(bytes.size()) * byteSeconds();
 }
 
@@ -262,6 +386,8 @@ double SerialCommControl::secondsUntilSent() const
 void SerialCommControl::discardOutput()
 {
     m_heldBack.clear();
+    // What is thrown away needs no drain.
+    m_undrained = false;
     if (!m_port->isOpen())
         return;
     flushDriverOutput(m_port->handle());

@@ -8,6 +8,7 @@
 
 class QSerialPort;
 class LineWatch;
+class DriverDrain;
 class LineStatusSource;
 
 class SerialCommControl : public CommControl
@@ -44,6 +45,9 @@ private:
     // Before the line closes or changes speed: what was written leaves it first.
     enum class LineChange { None, Speed, Closing };
     void drainBefore(LineChange change);
+    // The driver's own drain, ended by until (nominal seconds); handles events meanwhile or sleeps.
+    // Once the queue has been sent (queueSent) it is expected to end at once, with no handler run.
+    void drainDriver(double until, bool handleEvents, bool queueSent);
     void write(const QByteArray &bytes);
     double byteSeconds() const;
     int driverQueue() const;
@@ -56,7 +60,10 @@ private:
     bool m_lost = false;
     double m_lineFreeAt = 0;  // nominal seconds: when the last byte written is through the line
     LineChange m_lineChange = LineChange::None;
-    double m_drainDeadline = 0;  // nominal seconds: the drain under way gives up then
+    double m_drainDeadline = 0;  // nominal seconds: the drain under way gives up its queue wait then
+    double m_drainLimit = 0;     // nominal seconds: and the driver's drain then
+    std::shared_ptr<DriverDrain> m_driverDrain;  // the driver's drain under way
+    bool m_undrained = false;    // written since the driver last drained
     QByteArray m_heldBack;       // written while the speed changes: goes out at the new speed
     quint64 m_opening = 0;       // counts the port's openings
 };

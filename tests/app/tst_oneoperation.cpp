@@ -176,7 +176,8 @@ struct Outcome
 // the operation talks to the radio.
 std::optional<Outcome> run(const QString &name, bool acting)
 {
-    // The actions cost real time, which this clock counts tenfold against the port's time-out.
+    // The report reads what came after fixed pauses: at this scale a busy machine still lets the
+    // radio answer inside them.
     RadioRig rig(0.1, writableRadio());
     if (!rig.ok())
         return std::nullopt;
@@ -202,8 +203,13 @@ std::optional<Outcome> run(const QString &name, bool acting)
         const ThreadedRadio threaded(rig.radio(), rig.pty());
         op.start(rig, w);
     }
-    rig.settle();
+    // A reconnect at the operation's end asks for a read-out, which is the window's timer's and
+    // not the operation's: whether it falls inside the settle depends on the machine's load.
+    w.Timer1->stop();
+    const bool settled = rig.settle();
     Outcome out;
+    if (!settled)
+        out.messages << u"the line was still busy after the operation"_s;
     // Bare CRs (wake-ups, prompts asked for) come as many as the timing makes.
     for (const QString &line : rig.radio().lines())
         if (!line.isEmpty())
@@ -273,7 +279,7 @@ private slots:
     {
         QFETCH(QString, operation);
         QFETCH(QString, wayOut);
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, 0.1, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.quitOnUnload = false;
         shared().LogoutOnQuitPref = true;
@@ -293,7 +299,7 @@ private slots:
             op.start(rig, w);
             Clock::pumpFor(500);
         }
-        rig.settle();
+        QVERIFY(rig.settle());
         QVERIFY(messagesBefore >= 0);
 
         QStringList heard = rig.radio().lines();
@@ -301,7 +307,7 @@ private slots:
         const QString lastWords = wayOut == u"Disconnect"_s ? u"CLOS"_s : u"PASS NONE"_s;
         QVERIFY2(heard.contains(lastWords), qPrintable(heard.join(u'|')));
         QCOMPARE(heard.mid(heard.lastIndexOf(lastWords) + 1), QStringList());
-        QCOMPARE(rig.dialogs().messageTexts().mid(messagesBefore), QStringList());
+        QCOMPARE(rig.dialogs().messageTexts().mid(messagesBefore).join(u" | "), QString());
         QVERIFY(!w.MSComm1->portOpen());
         QVERIFY(QFile::exists(frmCorvista::presetPath(1)) == false);
     }
@@ -346,9 +352,9 @@ private slots:
             const ThreadedRadio threaded(rig.radio(), rig.pty());
             op.start(rig, w);
             if (signal != 0)
-                Clock::waitFor([&] { return !w.MSComm1->portOpen(); }, 100000);
+                QVERIFY(Clock::waitFor([&] { return !w.MSComm1->portOpen(); }, 100000));
         }
-        rig.settle();
+        QVERIFY(rig.settle());
         QVERIFY2(told.contains(u"firmware upgrade"_s), qPrintable(told));
         QCOMPARE(rig.dialogs().messageTexts().filter(u"firmware upgrade"_s), QStringList());
         QStringList heard = rig.radio().lines();
@@ -385,7 +391,7 @@ private slots:
             const ThreadedRadio threaded(rig.radio(), rig.pty());
             w.mnuSendText_Click();
         }
-        rig.settle();
+        QVERIFY(rig.settle());
         QCOMPARE(busyInside, std::optional<bool>(true));
         QStringList heard = rig.radio().lines();
         heard.removeAll(QString());

@@ -124,7 +124,7 @@ const QList<Place> &places()
          [](RadioRig &rig, frmCorvista &w, const QString &text) {
              rig.dialogs().answerMsgBox(Msg::Yes);
              w.mnuSetupMode_Click();
-             rig.settle();
+             QVERIFY(rig.settle());
              rig.radio().clearLog();
              rig.dialogs().clear();
              rig.dialogs().answerInput(text);
@@ -150,7 +150,7 @@ const QList<Place> &places()
              window->Pass1->setText(text);
              window->Pass2->setText(text);
              window->OKButton->click();
-             rig.settle();
+             QVERIFY(rig.settle());
              if (window->isVisible())
                  window->CancelButton->click();
          }},
@@ -270,7 +270,7 @@ private slots:
         at.act(rig, w, at.text.arg(character));
 
         Clock::pumpFor(100);
-        rig.settle();
+        QVERIFY(rig.settle());
         QStringList heard;
         for (const QString &line : rig.radio().lines())
             if (!line.isEmpty())

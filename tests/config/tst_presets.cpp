@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QMenu>
@@ -582,8 +581,8 @@ private slots:
         QVERIFY(!shown);
     }
 
-    // The text is built once, not again for every line: a long file opens at once.
-    void viewOpensTwentyThousandLinesInUnderASecond()
+    // A long file opens whole; benchmarks/bench_viewer gives how long it takes.
+    void viewOpensTwentyThousandLines()
     {
         RIG(rig, Scale, writableRadio());
         QStringList lines = preset(2, "Long", "Long");
@@ -591,18 +590,16 @@ private slots:
             lines << QStringLiteral("OWM line %1 of a long preset").arg(lines.size() + 1);
         writeLines(rig.env().path("Presets/Preset2.txt"), lines);
         frmCorvista &w = rig.openWindow();
-        QElapsedTimer opening;
-        qint64 openedMs = -1;
+        bool opened = false;
         int shownLines = 0;
         auto watch = whenShown<frmViewer>([&](frmViewer &v) {
-            openedMs = opening.elapsed();
+            opened = true;
             shownLines = v.txtViewer->document()->blockCount();
             v.cmdClose->click();
         });
         shared().PresetMenuIndex = 1;
-        opening.start();
         w.mnuPresetView->trigger();
-        QVERIFY2(openedMs >= 0 && openedMs < 1000, qPrintable(QString::number(openedMs)));
+        QVERIFY(opened);
         QCOMPARE(shownLines, 20000);
     }
 };

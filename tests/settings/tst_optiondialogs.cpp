@@ -59,8 +59,11 @@ void clickBox(frmCorvista &w, const QString &box)
 void verifyWire(RadioRig &rig, const QStringList &sent)
 {
     QVERIFY(rig.settle());
+    const QByteArray expected = sent.isEmpty() ? QByteArray() : (sent.join(QLatin1Char('\r')) + u'\r').toLatin1();
+    QVERIFY2(rig.radio().received() == expected,
+             byteDifference(rig.radio().received(), expected) + "\nmessages: "
+                 + rig.dialogs().messageTexts().join(u" | ").toUtf8());
     QCOMPARE(rig.radio().lines(), sent);
-    QCOMPARE(rig.radio().received(), sent.isEmpty() ? QByteArray() : (sent.join(QLatin1Char('\r')) + u'\r').toLatin1());
 }
 
 void closeBy(QDialog &dialog, QPushButton *ok, QPushButton *cancel, const QString &how)
@@ -176,6 +179,7 @@ private slots:
             d.OKButton->click();
         });
         clickBox(w, QStringLiteral("DLINK"));
+        QVERIFY(rig.settle());
         QVERIFY(rig.radio().config().dlinkOn);
         QCOMPARE(rig.radio().config().dlink, QStringLiteral("9600"));
     }

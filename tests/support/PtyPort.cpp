@@ -52,6 +52,9 @@ struct LineWatch
     std::function<ssize_t(RealWrite, int, const void *, size_t)> write;
     std::function<void()> changing;
     std::function<void()> flushing;
+    // The driver's drain: it begins and ends, and meanwhile asks how long until the line is through.
+    std::function<void(bool)> draining;
+    std::function<double()> drainLeft;
 };
 
 std::atomic<int> g_watchCount{0};
@@ -92,8 +95,8 @@ bool withWatch(int fd, F f)
 
 } // namespace
 
-// Every write and every change of a terminal's settings by a program in this process passes
-// through these two first, so the far end of a line-timed pseudo-terminal knows to the
+// Every write, drain and change of a terminal's settings by a program in this process passes
+// through these first, so the far end of a line-timed pseudo-terminal knows to the
 // microsecond when each byte was written and whether the line changed under it.
 extern "C" ssize_t write(int fd, const void *buf, size_t count)
 {
@@ -112,6 +115,24 @@ extern "C" int tcsetattr(int fd, int action, const termios *tio) noexcept
     withWatch(fd, [](const LineWatch &w) { w.changing(); });
     errno = savedErrno;
     return real(fd, action, tio);
+}
+
+// A UART's driver returns from its drain once the last byte has left the line.
+extern "C" int tcdrain(int fd)
+{
+    using Real = int (*)(int);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "tcdrain"));
+    if (withWatch(fd, [](const LineWatch &w) { w.draining(true); })) {
+        // Asleep outside the watch's lock: the program's thread writes meanwhile.
+        for (double left = 1; left > 0;) {
+            if (!withWatch(fd, [&](const LineWatch &w) { left = w.drainLeft(); }))
+                break;
+            if (left > 0)
+                ::usleep(useconds_t(std::clamp(left * 1e6, 100.0, 5000.0)));
+        }
+        withWatch(fd, [](const LineWatch &w) { w.draining(false); });
+    }
+    return real(fd);
 }
 
 extern "C" int tcflush(int fd, int queue) noexcept
@@ -147,7 +168,8 @@ public:
                              [this](RealWrite real, int fd, const void *buf, size_t count) {
                                  return written(real, fd, buf, count);
                              },
-                             [this] { lineChanging(); }, [this] { lineFlushed(); }});
+                             [this] { lineChanging(); }, [this] { lineFlushed(); },
+                             [this](bool on) { drainState(on); }, [this] { return drainLeft(); }});
         ++g_watchCount;
     }
 
@@ -183,6 +205,10 @@ public:
         const auto pending = std::upper_bound(m_through.begin(), m_through.end(), Clock::nowSeconds());
         return int(m_through.end() - pending);
     }
+
+    int drains() const { return m_drains; }
+    bool draining() const { return m_draining; }
+    int undrainedChanges() const { return m_undrainedChanges; }
 
     void hold(double seconds)
     {
@@ -257,6 +283,7 @@ private:
         const ssize_t done = real(fd, buf, count);
         const int savedErrno = errno;
         if (done > 0) {
+            m_undrained = true;
             const double perByte = byteSeconds();
             for (ssize_t i = 0; i < done; ++i) {
                 m_lineFreeAt = std::max(now, m_lineFreeAt) + perByte;
@@ -269,7 +296,28 @@ private:
 
     // Before the program changes the slave's settings, on the program's thread: what is not
     // through is lost.
-    void lineChanging() { cutLine(true); }
+    void lineChanging()
+    {
+        if (m_undrained.exchange(false))
+            ++m_undrainedChanges;
+        cutLine(true);
+    }
+
+    void drainState(bool on)
+    {
+        if (on)
+            ++m_drains;
+        else
+            m_undrained = false;
+        m_draining = on;
+    }
+
+    // Real seconds until the last byte written is through.
+    double drainLeft()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_through.empty() ? 0 : std::max(0.0, (m_through.back() - Clock::nowSeconds()) * Clock::scale());
+    }
 
     // The program discards its output queue (tcflush): what is through still arrives, the rest
     // never does.
@@ -345,6 +393,10 @@ private:
     int m_stop[2] = {-1, -1};
     std::mutex m_mutex;
     std::deque<double> m_through;  // for each byte in the terminal, when it is through the line
+    std::atomic<int> m_drains{0};
+    std::atomic<bool> m_draining{false};
+    std::atomic<bool> m_undrained{false};  // written since the last drain
+    std::atomic<int> m_undrainedChanges{0};
     double m_lineFreeAt = 0;
     std::thread m_thread;
 };
@@ -434,6 +486,21 @@ void PtyPort::setLineTiming(bool on)
         if (m_notifier)
             m_notifier->setEnabled(true);
     }
+}
+
+int PtyPort::drainCalls() const
+{
+    return m_lineReader ? m_lineReader->drains() : 0;
+}
+
+bool PtyPort::draining() const
+{
+    return m_lineReader && m_lineReader->draining();
+}
+
+int PtyPort::undrainedChanges() const
+{
+    return m_lineReader ? m_lineReader->undrainedChanges() : 0;
 }
 
 int PtyPort::queuedBytes() const

@@ -7,6 +7,8 @@
 // program changes the line's settings or closes the port is lost; lostBytes() shows them.
 // On such a line queuedBytes() is what a UART driver reports as its output queue (TIOCOUTQ): the
 // bytes written and not yet through; queueSource() hands that to the program's serial control.
+// Its driver's drain (tcdrain) returns once the last byte is through; drainCalls() counts the
+// calls, and undrainedChanges() the line changes that came after a write with no drain between.
 #pragma once
 
 #include <QByteArray>
@@ -45,6 +47,9 @@ public:
     QByteArray lostBytes() const;
     // Everything the program wrote has come out of received() (or was lost).
     bool lineQuiet() const;
+    int drainCalls() const;
+    bool draining() const;  // a drain is under way
+    int undrainedChanges() const;
     // The program's bytes still on their way through the line (0 without line timing).
     int queuedBytes() const;
     // A source for SerialCommControl::setOutputQueueSource that reports queuedBytes().

@@ -56,5 +56,20 @@ bool RadioRig::settle()
     const qint64 limitMs = std::max<qint64>(2000, qint64(2000 / std::max(Clock::scale(), 1e-6)));
     const bool quiet = Clock::waitFor([this] { return m_pty->lineQuiet(); }, limitMs);
     Clock::doEvents();
+    // Where a helper cannot fail the test itself, the log still says why what follows differs.
+    if (!quiet)
+        qWarning("the line was still busy after %lld ms: %d bytes on it", limitMs, m_pty->queuedBytes());
     return quiet;
+}
+
+QByteArray byteDifference(const QByteArray &got, const QByteArray &expected)
+{
+    if (got == expected)
+        return {};
+    qsizetype same = 0;
+    while (same < got.size() && same < expected.size() && got[same] == expected[same])
+        ++same;
+    return "got " + QByteArray::number(got.size()) + " bytes, expected " + QByteArray::number(expected.size())
+           + "; they part at byte " + QByteArray::number(same) + ".\ngot from there:      "
+           + got.mid(same).toPercentEncoding(" >") + "\nexpected from there: " + expected.mid(same).toPercentEncoding(" >");
 }

@@ -10,6 +10,10 @@
 
 class frmCorvista;
 
+// Empty when got is expected; otherwise where they part and what each holds from there, in full,
+// so a byte lost, doubled or late can be told apart.
+QByteArray byteDifference(const QByteArray &got, const QByteArray &expected);
+
 // Declares a RadioRig named name (arguments as the constructor's) in a Qt Test function, or skips
 // the test when the machine gives no pseudo-terminal.
 #define RIG(name, ...)                                                                                                 \
