@@ -254,7 +254,7 @@ private slots:
             writeFile(path, encode(QString::fromLatin1(crLf(content)).replace("Tower site", "Tower " + dash + "site")));
         }
         }
-        const QStringList written = crLfFileLines(path);
+        const QStringList written = odd == Odd::Utf16BeyondLatin1 ? crLfFileLines(path) : QStringList();
 
         std::unique_ptr<frmRestore> restore;
         QString read;
