@@ -1,8 +1,10 @@
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -188,6 +190,18 @@ void TerminalPane::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void TerminalPane::mousePressEvent(QMouseEvent *event)
+{
+    // A press inside the selection would start a drag, which moves the text out of the pane and
+    // runs an event loop of its own; here it starts a new selection instead.
+    if (event->button() == Qt::LeftButton && textCursor().hasSelection()) {
+        QTextCursor c = textCursor();
+        c.clearSelection();
+        setTextCursor(c);
+    }
+    QPlainTextEdit::mousePressEvent(event);
+}
+
 void TerminalPane::contextMenuEvent(QContextMenuEvent *event)
 {
     // Copy and Select All leave the text as it is, and Paste sends: nothing here edits the pane.
@@ -198,7 +212,7 @@ void TerminalPane::contextMenuEvent(QContextMenuEvent *event)
     menu.addSeparator();
     menu.addAction(tr("Select All"), QKeySequence::SelectAll, this, &QPlainTextEdit::selectAll)
         ->setEnabled(!document()->isEmpty());
-    menu.exec(event->globalPos());
+    dialogs().execMenu(menu, event->globalPos());
 }
 
 void TerminalPane::insertFromMimeData(const QMimeData *source)

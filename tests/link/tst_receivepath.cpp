@@ -361,6 +361,12 @@ private slots:
         QCOMPARE(shownText(), QStringLiteral(">"));
         receive(sent);
         QCOMPARE(w->txtTerm->text(), QStringLiteral(">") + QString::fromLatin1(sent).replace(u'\r', QStringLiteral("\r\n")));
+
+        // Nor can a drag move text out of it: a press inside the selection starts a new one.
+        w->txtTerm->selectAll();
+        QTest::mousePress(w->txtTerm->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(!w->txtTerm->textCursor().hasSelection());
+        QTest::mouseRelease(w->txtTerm->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
     }
 
     void logFileAnswers_data()
