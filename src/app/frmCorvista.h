@@ -166,6 +166,7 @@ public:
     void runWriteAccessProbe();
     void readOutPause();
     bool m_readingSettings = false;   // a read-out is running (ticks nest while it waits)
+    bool m_readOutInSetupMode = false; // the prompt the running read-out found at its start
     // The user was told that the port's device went away (link/DeviceLoss.h); the errors that loss
     // causes stay quiet until the port opens again.
     bool m_deviceLostReported = false;
