@@ -863,14 +863,14 @@ bool frmCorvista::Form_Unload()
                     break;
                 const int answer = MsgBox(QStringLiteral("Data cannot be sent"), Msg::AbortRetryIgnore, Msg::Question,
                                           Dialogs::applicationTitle());
-                // Giving up the output throws it away: the close that follows, or the next
-                // command, does not wait behind it.
-                if (answer == Msg::Abort || answer == Msg::Ignore)
-                    MSComm1->discardOutput();
+                // Abort keeps the program and its output, which goes out as usual; Ignore gives
+                // the output up, so that the close that follows does not wait behind it.
                 if (answer == Msg::Abort)
                     return false;
-                if (answer == Msg::Ignore)
+                if (answer == Msg::Ignore) {
+                    MSComm1->discardOutput();
                     break;
+                }
             }
             MSComm1->setPortOpen(false);
         }
