@@ -94,12 +94,6 @@ bool applies(Source source, const QString &character)
     return false;
 }
 
-// A line of a file that a run left out: the file, its line number and its text.
-ConfigFiles::LeftOutLine leftOut(const QString &file, int number, const QString &text)
-{
-    return {file, number, text};
-}
-
 // Runs action on the modal window once it shows, from inside its own event loop.
 void onModal(QObject &owner, const std::function<void(QWidget &)> &action)
 {
@@ -272,7 +266,7 @@ const QList<Place> &places()
              w.cmdProgramFromFile_Click();
          },
          [](RadioRig &rig, const QString &text) {
-             return ConfigFiles::linesLeftOutMessage({leftOut(rig.env().path(QStringLiteral("config.txt")), 2, text)});
+             return ConfigFiles::linesLeftOutMessage({{rig.env().path(QStringLiteral("config.txt")), 2, text}});
          },
          0.1},
         {"preset line", Source::File, QStringLiteral("OWN Pump 3%1x"), {"ADDR 1001"},
@@ -282,7 +276,7 @@ const QList<Place> &places()
              w.cmdPre_MouseUp(1, 1);
          },
          [](RadioRig &, const QString &text) {
-             return ConfigFiles::linesLeftOutMessage({leftOut(frmCorvista::presetPath(2), 5, text)});
+             return ConfigFiles::linesLeftOutMessage({{frmCorvista::presetPath(2), 5, text}});
          },
          0.1},
         {"baseline line before a quick setup", Source::File, QStringLiteral("FEC ON%1RETRY 3"),
@@ -293,7 +287,7 @@ const QList<Place> &places()
          },
          [](RadioRig &, const QString &text) {
              return ConfigFiles::linesLeftOutMessage(
-                 {leftOut(AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt")), 2, text)});
+                 {{AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt")), 2, text}});
          },
          0.1},
         {"restore window row", Source::File, QStringLiteral("UNIT 23456%1MODE R"), {"ADDR 1001"},
