@@ -394,10 +394,12 @@ private slots:
         if (duringReadOut) {
             // The close box, while the read-out that Refresh asked for waits for the radio.
             bool closed = false;
+            QString told;   // the status text lasts its 2 s, the read-out may take longer
             onHeard(&rig.pty(), &w, "mode", [&] {
                 if (!closed) {
                     closed = true;
                     f.close();
+                    told = w.panelStatus->text();
                 }
             });
             shared().RefreshRequested = true;
@@ -407,7 +409,7 @@ private slots:
             QVERIFY(f.DKey->isEnabled());
             QVERIFY(!f.Key->isEnabled());
             QCOMPARE(rig.dialogs().beeps(), 1);
-            QCOMPARE(w.panelStatus->text(), QStringLiteral("Status: Busy. Please wait until the radio operation has ended."));
+            QCOMPARE(told, QStringLiteral("Status: Busy. Please wait until the radio operation has ended."));
             QVERIFY(!linesAfterPump(rig).contains(QStringLiteral("DKEY")));
             QVERIFY(rig.radio().config().keyed);
             QVERIFY(shared().InSetupMode);
