@@ -138,6 +138,7 @@ void frmCorvista::buildUi()
     txtTerm->setFont(mono);
     txtTerm->keyTyped = [this](int &key) { txtTerm_KeyPress(key); };
     txtTerm->pasted = [this](const QString &text) { txtTerm_Paste(text); };
+    txtTerm->textTyped = [this](const QString &text) { return txtTerm_TypedText(text); };
     outer->addWidget(txtTerm, 1);
 
     auto *middle = new QHBoxLayout;
@@ -419,6 +420,13 @@ void frmCorvista::setStatusText(const QString &text)
     panelStatus->setText(text);
     // The text stays about 2 s; then Timer2 clears it while the port is open.
     Clock::startTimer(*Timer2, 2000);
+}
+
+void frmCorvista::keepStatusText(const QString &text)
+{
+    panelStatus->setText(text);
+    // The running operation's step ("Clearing Unit", the line sent, "Preparing Report") stays.
+    Timer2->stop();
 }
 
 void frmCorvista::setSettingsText(const QString &text)
@@ -855,14 +863,14 @@ bool frmCorvista::Form_Unload()
                     break;
                 const int answer = MsgBox(QStringLiteral("Data cannot be sent"), Msg::AbortRetryIgnore, Msg::Question,
                                           Dialogs::applicationTitle());
-                // Giving up the output throws it away: the close that follows, or the next
-                // command, does not wait behind it.
-                if (answer == Msg::Abort || answer == Msg::Ignore)
-                    MSComm1->discardOutput();
+                // Abort keeps the program and its output, which goes out as usual; Ignore gives
+                // the output up, so that the close that follows does not wait behind it.
                 if (answer == Msg::Abort)
                     return false;
-                if (answer == Msg::Ignore)
+                if (answer == Msg::Ignore) {
+                    MSComm1->discardOutput();
                     break;
+                }
             }
             MSComm1->setPortOpen(false);
         }

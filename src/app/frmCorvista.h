@@ -2,6 +2,7 @@
 // terminal and log; connect and disconnect. Its handlers keep the names of the design.
 #pragma once
 
+#include "config/ConfigFiles.h"
 #include "link/Exchange.h"
 #include "platform/CommControl.h"
 #include "settings/SettingsPages.h"
@@ -139,6 +140,10 @@ public:
     void txtTerm_KeyPress(int &KeyAscii);
     // Pasted text goes to the radio as typed keys: each line end one CR, the radio's echo shows it.
     void txtTerm_Paste(const QString &text);
+    // Typed text that is not one single-byte key (a key outside Latin-1, an input method's
+    // composed text): with the port open it goes as a paste does, and true is returned; with the
+    // port closed it is left to the pane like any typed key.
+    bool txtTerm_TypedText(const QString &text);
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
     void StartPortTimeout();
@@ -166,6 +171,7 @@ public:
     void runWriteAccessProbe();
     void readOutPause();
     bool m_readingSettings = false;   // a read-out is running (ticks nest while it waits)
+    bool m_readOutInSetupMode = false; // the prompt the running read-out found at its start
     // The user was told that the port's device went away (link/DeviceLoss.h); the errors that loss
     // causes stay quiet until the port opens again.
     bool m_deviceLostReported = false;
@@ -244,6 +250,12 @@ public:
     // True when the last SendConfigurationLines stopped early (port time-out or a failed write):
     // what was to follow it is then not sent either.
     bool ConfigSendAborted = false;
+    // The file ConfigLines was read from, and the lines of the run's files that the sender left
+    // out because the radio cannot take them as one command.
+    QString ConfigLinesFile;
+    QList<ConfigFiles::LeftOutLine> ConfigLinesLeftOut;
+    // The end of a run of the sender: one message names the lines it left out, if any.
+    void tellConfigLinesLeftOut();
     // "PROGRAM RADIO FROM FILE": asks for a file, then sends NewRadio.txt and the file.
     void RestoreConfiguration();
     void cmdProgramFromFile_Click();
@@ -297,8 +309,10 @@ public:
     void mnuSendText_Click();
     // [firmware: declarations go here]
 
-    // Panel texts.
+    // Panel texts. A status text stays about 2 s; one that is kept stays until the panel is
+    // written again.
     void setStatusText(const QString &text);
+    void keepStatusText(const QString &text);
     void setSettingsText(const QString &text);
     // The port time-out as the direct-read exchanges use it.
     Exchange::PortTimeout portTimeout();

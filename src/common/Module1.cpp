@@ -24,13 +24,16 @@ int hexDigitValue(QChar c)
     return -1;
 }
 
-bool pathStatus(const QString &path, std::filesystem::file_status *status)
+bool pathStatus(const QString &path, std::filesystem::file_status *status, QString *failure = nullptr)
 {
     // An embedded NUL would let the system test a shorter path than the one asked about.
     if (path.isEmpty() || path.contains(QChar(0)))
         return false;
     std::error_code error;
     *status = std::filesystem::status(std::filesystem::path(QFile::encodeName(path).toStdString()), error);
+    // A missing file or folder on the way is an answer; any other error is a failed test.
+    if (error && failure && status->type() != std::filesystem::file_type::not_found)
+        *failure = QString::fromLocal8Bit(error.message());
     return !error && std::filesystem::exists(*status);
 }
 
@@ -78,6 +81,12 @@ bool FileExists(const QString &path)
     return pathStatus(path, &status);
 }
 
+bool FileExists(const QString &path, QString *failure)
+{
+    std::filesystem::file_status status;
+    return pathStatus(path, &status, failure);
+}
+
 bool DirExists(const QString &path)
 {
     std::filesystem::file_status status;
@@ -97,6 +106,27 @@ bool HoldsCharacterOutsideLatin1(const QString &text)
 bool RadioCanTake(const QString &text)
 {
     return !HoldsControlCharacter(text) && !HoldsCharacterOutsideLatin1(text);
+}
+
+QString ShowControlCharacters(const QString &text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control) {
+            shown += c;
+            continue;
+        }
+        switch (c.unicode()) {
+        case 8: shown += QStringLiteral("<BS>"); break;
+        case 9: shown += QStringLiteral("<TAB>"); break;
+        case 10: shown += QStringLiteral("<LF>"); break;
+        case 13: shown += QStringLiteral("<CR>"); break;
+        case 27: shown += QStringLiteral("<ESC>"); break;
+        default:
+            shown += QStringLiteral("<0x%1>").arg(QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0'));
+        }
+    }
+    return shown;
 }
 
 QString ControlCharacterMessage()

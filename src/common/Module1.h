@@ -17,6 +17,9 @@ QString BinToHex(const QString &bits);
 // True when the path names anything that exists, a folder included; false for an empty path
 // and on any failure.
 bool FileExists(const QString &path);
+// The same; when the test itself failed for another reason than a missing file or folder (no
+// permission, a name too long, links in a loop), *failure gets the system's text for it.
+bool FileExists(const QString &path, QString *failure);
 // True when the path names an existing folder.
 bool DirExists(const QString &path);
 
@@ -29,6 +32,9 @@ bool HoldsCharacterOutsideLatin1(const QString &text);
 // of the radio's own ("Pump 3" CR "pwr 21" as an owner's message sets the power too), and nothing
 // outside Latin-1, since the radio takes single bytes and would store "?" for it.
 bool RadioCanTake(const QString &text);
+// The text with each control character written as its name in angle brackets ("<TAB>", "<ESC>",
+// "<0x82>"), so that a message can show where a line holds one.
+QString ShowControlCharacters(const QString &text);
 // What the user is told when a typed answer holds a control character.
 QString ControlCharacterMessage();
 // What the user is told when a typed answer holds a character outside Latin-1.

@@ -23,4 +23,15 @@ bool writeThroughTmp(const QString &path, const QStringList &lines, QString *err
 // Tells the user that the file could not be written, in the system's words.
 void showWriteFailure(const QString &path, const QString &error);
 
+// A line of a file that the line sender left out: the radio could not take it as one command.
+struct LeftOutLine
+{
+    QString file;
+    int number = 0;   // from 1
+    QString text;
+};
+// What the user is told once a run has left lines out: each file, and its lines by number and
+// text, a control character shown by its name.
+QString linesLeftOutMessage(const QList<LeftOutLine> &lines);
+
 } // namespace ConfigFiles

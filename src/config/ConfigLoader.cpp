@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 
 #include <optional>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcConfigLoader, "wavecrest.config.loader", QtWarningMsg)
 
@@ -128,6 +129,7 @@ bool frmCorvista::LoadConfigurationFile(QString &fileName, bool newRadio)
         fileName = AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt"));
     if (!readConfigurationLines(fileName))
         return false;
+    ConfigLinesFile = fileName;
     if (newRadio)
         return true;
     for (const QString &line : std::as_const(shared().ConfigLines))
@@ -163,13 +165,14 @@ void frmCorvista::SendConfigurationLines(bool unitPrompt)
             // A tab or another control byte in a line would reach the radio inside the command.
             if (!RadioCanTake(entry)) {
                 qCInfo(lcConfigLoader) << "line not sent, the radio cannot take it as one command:" << entry;
+                ConfigLinesLeftOut.append({ConfigLinesFile, int(i) + 1, entry});
                 continue;
             }
             if (unitPrompt && entry.contains(UnitWord, Qt::CaseInsensitive)) {
                 entry = askUnitLine(entry);
                 s.ConfigLines[i] = entry;
             }
-            setStatusText(entry);
+            keepStatusText(entry);
             txtTerm->writeAtEnd(QStringLiteral("."));
             QString collected;
             if (!Exchange::polledPromptExchange(*MSComm1, Exchange::commandBytes(entry), 0,
@@ -199,6 +202,7 @@ void frmCorvista::programFromConfigurationFile(const QString &fileName, const QS
     frQuick->setEnabled(false);
     txtTerm->setText(QStringLiteral("\r\n").repeated(5) + word);
     ConfigSendAborted = false;
+    ConfigLinesLeftOut.clear();
     try {
         Exchange::DirectReadScope directRead;
         QString baseline;
@@ -209,15 +213,27 @@ void frmCorvista::programFromConfigurationFile(const QString &fileName, const QS
         // the radio half old, half new, so nothing is sent. The user already agreed to this file:
         // it is read again without a second question. A baseline that broke off leaves the radio
         // unanswered, so the file does not follow it.
-        if ((baselineLoaded || !FileExists(baseline)) && !ConfigSendAborted && readConfigurationLines(fileName))
+        if ((baselineLoaded || !FileExists(baseline)) && !ConfigSendAborted && readConfigurationLines(fileName)) {
+            ConfigLinesFile = fileName;
             SendConfigurationLines(true);
+        }
     } catch (const RuntimeError &e) {
         qCInfo(lcConfigLoader) << "programming stopped:" << e.text();
     }
     // After a break-off the sender has already handed the port back and asked for the refresh.
     if (!ConfigSendAborted)
         refreshAfterTask();
+    tellConfigLinesLeftOut();
     frQuick->setEnabled(true);
+}
+
+void frmCorvista::tellConfigLinesLeftOut()
+{
+    const QList<ConfigFiles::LeftOutLine> lines = std::exchange(ConfigLinesLeftOut, {});
+    // A run that the user's Disconnect or Exit ended says nothing more.
+    if (lines.isEmpty() || LinkGate::operationEnded())
+        return;
+    MsgBox(ConfigFiles::linesLeftOutMessage(lines), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Warning"));
 }
 
 void frmCorvista::RestoreConfiguration()

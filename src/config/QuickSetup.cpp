@@ -210,7 +210,8 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
     frQuick->setEnabled(false);
     try {
         txtTerm->setText(QStringLiteral("\r\n").repeated(5) + QStringLiteral("PROGRAMMING."));
-        setStatusText(QStringLiteral("Clearing Unit"));
+        keepStatusText(QStringLiteral("Clearing Unit"));
+        ConfigLinesLeftOut.clear();
         Exchange::DirectReadScope directRead;
         auto dot = [this] { txtTerm->writeAtEnd(QStringLiteral(".")); };
 
@@ -276,5 +277,6 @@ void frmCorvista::QuickSetup(QuickSetupRole role)
     }
     shared().IgnoreCommEvents = false;
     refreshAfterTask();
+    tellConfigLinesLeftOut();
     frQuick->setEnabled(true);
 }

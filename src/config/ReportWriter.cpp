@@ -156,7 +156,7 @@ void frmCorvista::SaveConfigurationReport(const QString &fileName, bool printing
         if (!file.open())
             throw ReportAborted{file.errorString(), true};
         if (printing)
-            setStatusText(QStringLiteral("Preparing Report"));
+            keepStatusText(QStringLiteral("Preparing Report"));
         if (printing) {
             write(QString());
             write(QString());

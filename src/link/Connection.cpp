@@ -79,8 +79,10 @@ void frmCorvista::mnuOpen_Click()
         toolButtons["Disconnect"]->setEnabled(true);
         setSettingsText(QStringLiteral("Settings: ") + MSComm1->settings());
         m_deviceLostReported = false;
-        // The handshake is no time for a keep-alive: the schedule starts with the port.
+        // The handshake is no time for a keep-alive: the schedule starts with the port, and one
+        // held back on an earlier connection is no longer due.
         s.KeepAliveDue = Clock::nowSeconds() + 240.0;
+        s.KeepAliveOverdue = false;
 
         WakeRadio();
         if (s.ConnectAborted)
@@ -194,6 +196,8 @@ void frmCorvista::DisconnectRadio()
     try {
         StopConnectClock();
         s.DisconnectRequested = true;
+        // A keep-alive held back by the operation belongs to this connection only.
+        s.KeepAliveOverdue = false;
         txtTerm->clear();
         if (MSComm1->portOpen()) {
             try {

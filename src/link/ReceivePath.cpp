@@ -243,6 +243,16 @@ void frmCorvista::txtTerm_Paste(const QString &text)
     }
 }
 
+bool frmCorvista::txtTerm_TypedText(const QString &text)
+{
+    // The radio takes single bytes: text that is not one comes whole, as a paste does, so that a
+    // character it cannot take is refused with the paste's message and shown nowhere.
+    if (!MSComm1->portOpen())
+        return false;
+    txtTerm_Paste(text);
+    return true;
+}
+
 void frmCorvista::mnuOpenLog_Click()
 {
     if (refusedWhileBusy())

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMenu>
@@ -181,6 +182,8 @@ void TerminalPane::keyPressEvent(QKeyEvent *event)
         keyTyped(keyAscii);
         if (keyAscii == 0)
             return;
+    } else if (textTyped && !typed.isEmpty() && textTyped(typed)) {
+        return;
     }
     // The pane shows what the radio sent: a cut would take some of it away.
     if (event->matches(QKeySequence::Cut)) {
@@ -213,6 +216,18 @@ void TerminalPane::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(tr("Select All"), QKeySequence::SelectAll, this, &QPlainTextEdit::selectAll)
         ->setEnabled(!document()->isEmpty());
     dialogs().execMenu(menu, event->globalPos());
+}
+
+void TerminalPane::inputMethodEvent(QInputMethodEvent *event)
+{
+    // The composed text is typed text; what is still being composed shows as the editor shows it.
+    if (textTyped && !event->commitString().isEmpty() && textTyped(event->commitString())) {
+        QInputMethodEvent composing(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&composing);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 void TerminalPane::insertFromMimeData(const QMimeData *source)

@@ -1,6 +1,7 @@
 // The terminal pane: a text box whose text is kept the way the radio link sees it (lines end in
 // CR LF), shown in a plain text editor. Keys typed into it are handed to keyTyped() first, and
-// whatever is pasted into it (keys, context menu, middle click, drop) to pasted().
+// whatever is pasted into it (keys, context menu, middle click, drop) to pasted(); typed text that
+// is not one single-byte key (a key outside Latin-1, an input method's text) goes to textTyped().
 // text() changes at once; the editor catches up at most every ShowIntervalMs, so a radio that
 // sends many small chunks costs one update of the editor per interval, not one per chunk.
 #pragma once
@@ -41,6 +42,9 @@ public:
     std::function<void(int &keyAscii)> keyTyped;
     // Pasted text: the handler sends it; the pane itself is not changed by a paste.
     std::function<void(const QString &text)> pasted;
+    // Typed text that is not one single-byte character (a key outside Latin-1, the text an input
+    // method or a dead key composed): true when the handler took it, and the pane shows nothing.
+    std::function<bool(const QString &text)> textTyped;
 
 protected:
     bool event(QEvent *event) override;
@@ -48,6 +52,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:
     // The widget's form of text that follows the character before (a null one at the start):

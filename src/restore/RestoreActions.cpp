@@ -22,6 +22,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 const QString TextFilter = QStringLiteral("TEXT Files (*.txt)|*.txt|All Files (*.*)|*.*");
 const QColor BlockDone = QColor(127, 163, 199);
@@ -129,8 +131,14 @@ void frmRestore::ReadConfigurationFile()
         fileName = dialogs().openFile(QStringLiteral("Configuration File Selection"), TextFilter, QString());
         if (fileName.isEmpty() || m_unloaded)
             return;
-        if (FileExists(fileName))
+        QString failure;
+        if (FileExists(fileName, &failure))
             break;
+        // Not a missing file: the test itself failed, and the system's words say why.
+        if (!failure.isEmpty()) {
+            MsgBox(failure, Msg::OKOnly, Msg::Exclamation);
+            return;
+        }
         MsgBox(fileName + QStringLiteral(" not found!"), Msg::OKOnly, Msg::Exclamation);
         if (m_unloaded)
             return;
@@ -143,6 +151,10 @@ void frmRestore::ReadConfigurationFile()
         return;
     }
 
+    // Ticks of an earlier file go with its values: a tick left on a row this file does not fill
+    // would send that row's "n/a", or a pair row's state, with the next Program.
+    for (const RadioSetting *row : Restore::rows())
+        check(row->restoreCheck)->setChecked(false);
     for (const RadioSetting *row : Restore::rows()) {
         box(row->restoreNewBox())->setValue(QStringLiteral("n/a"));
         check(row->restoreCheck)->setEnabled(false);
@@ -188,13 +200,21 @@ void frmRestore::ProgramSelectedSettings()
 {
     Busy busy(*this);
     StopReadoutTimer();
+    // Rows whose text the radio cannot take as one command: not sent, and named once at the end.
+    QList<std::pair<const RadioSetting *, QString>> leftOut;
     try {
         for (const RadioSetting *row : Restore::programOrder()) {
             if (m_unloaded)
                 return;
             if (!check(row->restoreCheck)->isChecked())
                 continue;
-            for (const QString &command : Restore::programCommands(*row, box(row->restoreNewBox())->value())) {
+            const QString newText = box(row->restoreNewBox())->value();
+            const QStringList commands = Restore::programCommands(*row, newText);
+            if (!std::all_of(commands.begin(), commands.end(), RadioCanTake)) {
+                leftOut.append({row, newText});
+                continue;
+            }
+            for (const QString &command : commands) {
                 try {
                     SendRestoreCommand(command + QLatin1Char('\r'));
                 } catch (const RestoreLost &) {
@@ -210,6 +230,11 @@ void frmRestore::ProgramSelectedSettings()
     }
     if (m_unloaded)
         return;
+    if (!leftOut.isEmpty()) {
+        MsgBox(Restore::rowsLeftOutMessage(leftOut), Msg::OKOnly, Msg::Exclamation, QStringLiteral("Warning"));
+        if (m_unloaded)
+            return;
+    }
     UnCheckAllButton_Click();
     StartReadoutTimer();
     flags().RereadRequested = true;
@@ -272,10 +297,13 @@ void frmRestore::SaveConfiguration()
     f.ExchangeIdle = true;
 
     // A short display after the file is already written: it only tells the user it is done.
+    // While it stands in for the hidden window it blocks the main window as the window did;
+    // it runs no loop of its own.
     hide();
     frmProgram &progress = frmProgram::instance();
     progress.ProgressBar1->setValue(0);
     progress.setWindowTitle(QStringLiteral("Saving..."));
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.showModeless(this);
     Clock::sleepMs(200);
     for (int k = 0; k < 10; ++k) {
@@ -286,6 +314,7 @@ void frmRestore::SaveConfiguration()
     }
     s.DownloadCancelled = true;
     progress.unload();
+    progress.setWindowModality(Qt::NonModal);
     progress.setParent(nullptr, progress.windowFlags());
     setEnabled(true);
     if (!m_unloaded) {

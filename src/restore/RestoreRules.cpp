@@ -335,6 +335,9 @@ bool olderFileNotice(const QString &nextLine, const QString &rev)
 
 QStringList programCommands(const RadioSetting &row, const QString &newText)
 {
+    // A tick left from an earlier file, or set by hand, on a row this file gave no value.
+    if (newText == QLatin1String("n/a"))
+        return {};
     const QString &box = row.box;
     if (box == QLatin1String("OwnerName"))
         return {QStringLiteral("own ") + newText};
@@ -354,6 +357,21 @@ QStringList programCommands(const RadioSetting &row, const QString &newText)
         return out;
     }
     return {newText};
+}
+
+QString rowsLeftOutMessage(const QList<std::pair<const RadioSetting *, QString>> &rows)
+{
+    QString text = QStringLiteral("These settings were not sent to the radio: the value from the file holds a line "
+                                  "end, a tab or another control character, or a character outside Latin-1, which "
+                                  "the radio cannot take as one command.\r\n");
+    for (const auto &[row, newText] : rows) {
+        QString name = row->restoreCaption;
+        if (name.startsWith(u"Restore "_s))
+            name = name.mid(8);
+        text += QStringLiteral("\r\n%1: %2").arg(name, ShowControlCharacters(newText));
+    }
+    return text + QStringLiteral("\r\n\r\nThe other ticked settings were sent. Correct the file, open it again and "
+                                 "program these settings.");
 }
 
 } // namespace Restore

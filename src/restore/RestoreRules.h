@@ -79,7 +79,11 @@ inline const QString PartNumber = QStringLiteral("17-2851");
 
 // ---- programming ----
 
-// The commands (without their CR) for one ticked row with this New text.
+// The commands (without their CR) for one ticked row with this New text. A row whose New text is
+// still the "n/a" the reading of a file put there got no value from the file: it sends nothing.
 QStringList programCommands(const RadioSetting &row, const QString &newText);
+// What the user is told once programming has left rows out because the radio cannot take their
+// New text as one command: each row by its caption and that text.
+QString rowsLeftOutMessage(const QList<std::pair<const RadioSetting *, QString>> &rows);
 
 } // namespace Restore

@@ -346,6 +346,12 @@ void frmRestore::SendRestoreCommand(const QString &command)
     // A window closed under a running procedure has nothing more to send.
     if (m_unloaded)
         throw RestoreLost();
+    // One command and its CR: a text that would be more than one, or that the radio cannot take,
+    // is not written, not even the CRs that look for the prompt.
+    QString text = command;
+    if (text.endsWith(QLatin1Char(Exchange::CR)))
+        text.chop(1);
+    const QByteArray bytes = Exchange::commandBytes(text);
     if (!MSComm2->portOpen()) {
         if (!DeviceLoss::reported())
             MsgBox(QStringLiteral("Error: Port is not open"), Msg::OKOnly, Msg::Critical, QStringLiteral("Error"));
@@ -369,7 +375,7 @@ void frmRestore::SendRestoreCommand(const QString &command)
             s.RestoreCommFailed = true;
         throw RestoreLost();
     }
-    MSComm2->output(command);
+    MSComm2->output(bytes);
 }
 
 QString frmRestore::restoreExchange(const QString &command)
@@ -446,8 +452,10 @@ void frmRestore::Toolbar1_ButtonClick(const QString &key)
 {
     Busy busy(*this);
     // Save and Program talk to the radio; a read-out that lets events run keeps the port.
-    if (m_reading && (key == QLatin1String("SaveConfig") || key == QLatin1String("ProgramRadio")))
+    if (m_reading && (key == QLatin1String("SaveConfig") || key == QLatin1String("ProgramRadio"))) {
+        dialogs().beep();
         return;
+    }
     if (key == QLatin1String("OpenConfig"))
         ReadConfigurationFile();
     else if (key == QLatin1String("SaveConfig"))

@@ -106,7 +106,8 @@ public:
     void StartReadoutTimer();
     void StopReadoutTimer();
     // Makes sure the radio shows its prompt, then writes command (with its CR). Throws
-    // RestoreLost when the radio does not answer; a closed port only shows a message.
+    // RestoreLost when the radio does not answer; a closed port only shows a message. A command
+    // the radio cannot take as one line (RadioCanTake) raises CommError 8091 with nothing written.
     void SendRestoreCommand(const QString &command);
     void WakeRestoreRadio();
     void MSComm2_OnComm();

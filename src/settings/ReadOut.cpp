@@ -121,7 +121,7 @@ bool frmCorvista::QueryExchange(const RadioSetting &row, bool *wroteValue)
         return answered;
     if (!row.specialReply.isEmpty() && s.RxBuffer.contains(row.specialReply, Qt::CaseInsensitive)) {
         box->setText(NotAvailable);
-    } else if (const std::optional<QString> value = ReplyValueRule(row.keyword, s.RxBuffer, s.InSetupMode)) {
+    } else if (const std::optional<QString> value = ReplyValueRule(row.keyword, s.RxBuffer, m_readOutInSetupMode)) {
         box->setText(*value);
         if (wroteValue)
             *wroteValue = true;
@@ -160,6 +160,8 @@ void frmCorvista::ReadRadioSettings()
     if (!Exchange::sendAndWait(*MSComm1, QString(), {Prompt::Ready}, 4, CompareMode::IgnoreCase))
         WakeRadio();
     s.InSetupMode = s.RxBuffer.contains(QStringLiteral("SETUP"), Qt::CaseInsensitive);
+    // The prompt found here ends every answer of this read-out, whatever changes the flag meanwhile.
+    m_readOutInSetupMode = s.InSetupMode;
     readOutPause();
 
     int group = 1;
@@ -225,6 +227,6 @@ void frmCorvista::applyReadOutModeLayout()
     const QString mode = Pages.box(QStringLiteral("Mode"))->text();
     ButtonZoneData->setEnabled(true);
     const bool master = mode.compare(QLatin1String("MODE M"), Qt::CaseInsensitive) == 0;
-    ButtonRSSI->setEnabled(master ? shared().InSetupMode : true);
+    ButtonRSSI->setEnabled(master ? m_readOutInSetupMode : true);
     applyModeLayout(Pages, mode);
 }

@@ -144,6 +144,13 @@ void frmSetup::unload()
 
 void frmSetup::closeEvent(QCloseEvent *event)
 {
+    // While an operation talks to the radio the close box is refused as the exit button is: its
+    // de-key would not get through, and the window would go showing the transmitter off.
+    const Exchange::LinkOwnership closing;
+    if (m_main.refusedWhileBusy(closing)) {
+        event->ignore();
+        return;
+    }
     // Closed by its close box while the transmitter is keyed, the window would leave the radio
     // transmitting, and the next opening takes it to be off: de-key it first.
     if (DKey->isEnabled() && m_main.MSComm1->portOpen()) {

@@ -1,25 +1,34 @@
 // Every text that becomes a command for the radio or a line of a file the line sender reads, from
-// wherever it comes, against the simulated radio over a pseudo-terminal. A typed text with a line
-// end, another control character or a character outside Latin-1 gets its message, and nothing of
-// it reaches the radio or a preset file; such a text taken from the radio (a reply that held an
-// extra line) or from a configuration file is not sent, and no message is shown for it.
+// wherever it comes, against the simulated radio over a pseudo-terminal. A typed, pasted or
+// composed text with a line end, another control character or a character outside Latin-1 gets
+// its message, and nothing of it reaches the radio, the terminal pane or a preset file; a file's
+// line or a restore row holding one is left out, and one message after the run names it; a text
+// taken from the radio (a reply that held an extra line) is not sent, and nothing is shown for it.
 #include "app/frmCorvista.h"
 #include "common/Module1.h"
 #include "common/SharedState.h"
+#include "config/ConfigFiles.h"
+#include "link/TerminalPane.h"
 #include "link/frmLogin.h"
 #include "link/frmSetPass.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "restore/RestoreRules.h"
 #include "restore/frmRestore.h"
 #include "settings/frmSetup.h"
 #include "support/MockCommControl.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
+#include "support/ThreadedRadio.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,10 +39,13 @@
 
 namespace {
 
-// Where the text comes from: the user types it, the radio sent it, or a file holds it.
-enum class Source { Typed, Radio, File };
+// Where the text comes from: the user types it into a box, types or pastes it into the terminal
+// pane (where a line end is the Enter key), presses one key, the radio sent it, or a file holds it.
+enum class Source { Typed, Terminal, Key, Radio, File };
 
 using Act = std::function<void(RadioRig &, frmCorvista &, const QString &text)>;
+// The one message a run that left a file's line or a restore row out shows, for that text.
+using Told = std::function<QString(RadioRig &, const QString &text)>;
 
 struct Place
 {
@@ -42,6 +54,9 @@ struct Place
     QString text;        // "%1" is where the character goes
     QStringList heard;   // what the radio hears all the same, empty lines left out
     Act act;
+    Told told = {};
+    // The restore window reads its port a fixed time after each command: room for the radio.
+    double scale = 0.02;
 };
 
 struct Kind
@@ -50,19 +65,33 @@ struct Kind
     QString character;
 };
 
-const Kind Kinds[] = {{"a CR", QStringLiteral("\r")},
-                      {"a line feed", QStringLiteral("\n")},
-                      {"a tab", QStringLiteral("\t")},
-                      {"an emoji", QStringLiteral("\U0001F600")}};
+const Kind Kinds[] = {{"a CR", QStringLiteral("\r")},          {"a line feed", QStringLiteral("\n")},
+                      {"a tab", QStringLiteral("\t")},         {"an escape", QStringLiteral("\x1b")},
+                      {"an emoji", QStringLiteral("\U0001F600")}, {"a euro sign", QStringLiteral("\u20ac")}};
 
 bool applies(Source source, const QString &character)
 {
-    // The radio's text is single bytes; a file's line ends have already split it into lines.
-    if (source == Source::Radio)
-        return character.size() == 1;
-    if (source == Source::File)
-        return character == QLatin1String("\t");
-    return true;
+    const bool lineEnd = character == QLatin1String("\r") || character == QLatin1String("\n");
+    const bool tab = character == QLatin1String("\t");
+    const bool escape = character == QLatin1String("\x1b");
+    const bool euro = character == QStringLiteral("\u20ac");
+    switch (source) {
+    case Source::Typed:
+        return !escape && !euro;
+    case Source::Terminal:
+        // A line end in the pane is the Enter key.
+        return !lineEnd && !escape;
+    case Source::Key:
+        // A control key is the radio's own (Enter, backspace): only keys it cannot take.
+        return HoldsCharacterOutsideLatin1(character);
+    case Source::Radio:
+        // The radio's text is single bytes.
+        return lineEnd || tab;
+    case Source::File:
+        // A file's line ends have already split it into lines, and its text is single bytes.
+        return tab || escape;
+    }
+    return false;
 }
 
 // Runs action on the modal window once it shows, from inside its own event loop.
@@ -235,6 +264,81 @@ const QList<Place> &places()
              writeFile(file, {Firmware, text, QStringLiteral("ADDR 1001")});
              rig.dialogs().answerOpen(file);
              w.cmdProgramFromFile_Click();
+         },
+         [](RadioRig &rig, const QString &text) {
+             return ConfigFiles::linesLeftOutMessage({{rig.env().path(QStringLiteral("config.txt")), 2, text}});
+         },
+         0.1},
+        {"preset line", Source::File, QStringLiteral("OWN Pump 3%1x"), {"ADDR 1001"},
+         [](RadioRig &, frmCorvista &w, const QString &text) {
+             writeFile(frmCorvista::presetPath(2),
+                       {"#PresetFile2", "#Name:Tower site master", "#PresetCaption:Tower", Firmware, text, "ADDR 1001"});
+             w.cmdPre_MouseUp(1, 1);
+         },
+         [](RadioRig &, const QString &text) {
+             return ConfigFiles::linesLeftOutMessage({{frmCorvista::presetPath(2), 5, text}});
+         },
+         0.1},
+        {"baseline line before a quick setup", Source::File, QStringLiteral("FEC ON%1RETRY 3"),
+         {"BUFF OFF", "MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"},
+         [](RadioRig &, frmCorvista &w, const QString &text) {
+             writeFile(AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt")), {"#baseline", text, "BUFF OFF"});
+             w.cmdRemote->click();
+         },
+         [](RadioRig &, const QString &text) {
+             return ConfigFiles::linesLeftOutMessage(
+                 {{AppPaths::inProgramFolder(QStringLiteral("NewRadio.txt")), 2, text}});
+         },
+         0.1},
+        {"restore window row", Source::File, QStringLiteral("UNIT 23456%1MODE R"), {"ADDR 1001"},
+         [](RadioRig &rig, frmCorvista &w, const QString &text) {
+             const QString file = rig.env().path(QStringLiteral("restore.txt"));
+             writeFile(file, {text, QStringLiteral("ADDR 1001")});
+             // The window's flags outlive it: this opening's first read-out is the one to wait for.
+             frmRestore::resetFlags();
+             frmRestore *r = nullptr;
+             {
+                 // The window sleeps between its commands: the radio answers meanwhile.
+                 ThreadedRadio threaded(rig.radio(), rig.pty());
+                 w.mnuConfigRestore_Click();
+                 r = frmRestore::openWindow();
+                 QVERIFY(r);
+                 QVERIFY(Clock::waitFor([r] { return frmRestore::flags().ExchangeIdle && !r->readingOut(); }, 60000));
+             }
+             rig.radio().clearLog();
+             ThreadedRadio threaded(rig.radio(), rig.pty());
+             rig.dialogs().answerOpen(file);
+             r->Toolbar1_ButtonClick(QStringLiteral("OpenConfig"));
+             r->CheckAllButton_Click();
+             QVERIFY(r->check(QStringLiteral("UnitCheck"))->isChecked());
+             r->Toolbar1_ButtonClick(QStringLiteral("ProgramRadio"));
+             // Closed before its read-out starts: what Program sent is all the radio hears.
+             r->unload();
+         },
+         [](RadioRig &, const QString &text) {
+             return Restore::rowsLeftOutMessage({{findSettingByBox(QStringLiteral("UnitAddr")), text}});
+         },
+         0.3},
+        {"terminal key", Source::Key, QStringLiteral("%1"), {},
+         [](RadioRig &, frmCorvista &w, const QString &text) {
+             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+             QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, text);
+             QApplication::sendEvent(w.txtTerm, &press);
+             QApplication::sendEvent(w.txtTerm, &release);
+         }},
+        {"paste in the terminal", Source::Terminal, QStringLiteral("own Pump%13"), {},
+         [](RadioRig &, frmCorvista &w, const QString &text) {
+             QGuiApplication::clipboard()->setText(text);
+             QTest::keyClick(w.txtTerm, Qt::Key_Insert, Qt::ShiftModifier);
+         }},
+        {"input method text in the terminal", Source::Terminal, QStringLiteral("own Pump%13"), {},
+         [](RadioRig &, frmCorvista &w, const QString &text) {
+             // A dead key or a compose sequence ends with the composed text committed.
+             QInputMethodEvent compose(QStringLiteral("~"), {});
+             QApplication::sendEvent(w.txtTerm, &compose);
+             QInputMethodEvent commit;
+             commit.setCommitString(text);
+             QApplication::sendEvent(w.txtTerm, &commit);
          }},
     };
     return list;
@@ -261,13 +365,15 @@ private slots:
         QFETCH(int, place);
         QFETCH(QString, character);
         const Place &at = places()[place];
-        RIG(rig, 0.02, writableRadio());
+        RIG(rig, at.scale, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         writeFile(frmCorvista::presetPath(2),
                   {"#PresetFile2", "#Name:Tower site master", "#PresetCaption:Tower", Firmware, "ADDR 1001"});
         const QMap<QString, QByteArray> presetsBefore = presetFiles();
+        w.txtTerm->setText(QStringLiteral(">"));
+        const QString text = at.text.arg(character);
 
-        at.act(rig, w, at.text.arg(character));
+        at.act(rig, w, text);
 
         Clock::pumpFor(100);
         QVERIFY(rig.settle());
@@ -276,10 +382,19 @@ private slots:
             if (!line.isEmpty())
                 heard << line;
         QCOMPARE(heard, at.heard);
-        // The controls are one character each; the emoji is two.
-        const QString message = character.size() == 1 ? ControlCharacterMessage() : OutsideLatin1Message();
-        QCOMPARE(rig.dialogs().messageTexts().count(message), at.source == Source::Typed ? 1 : 0);
-        QCOMPARE(presetFiles(), presetsBefore);
+        const QStringList messages = rig.dialogs().messageTexts();
+        const QString typedMessage = HoldsControlCharacter(character) ? ControlCharacterMessage() : OutsideLatin1Message();
+        if (at.told) {
+            const QString told = at.told(rig, text);
+            QVERIFY2(messages.count(told) == 1, qPrintable(messages.join(u"\n---\n")));
+            QCOMPARE(messages.count(typedMessage), 0);
+        } else {
+            QCOMPARE(messages.count(typedMessage), at.source == Source::Radio ? 0 : 1);
+        }
+        if (at.source != Source::File)
+            // Nothing of it was sent, so no echo shows it; and nothing puts it into the pane itself.
+        if (!character.contains(QLatin1Char('\r')) && !character.contains(QLatin1Char('\n')))
+            QVERIFY2(!w.txtTerm->text().contains(character), qPrintable(w.txtTerm->text().toHtmlEscaped()));
         QVERIFY(!shared().IgnoreCommEvents);
     }
 };

@@ -177,6 +177,9 @@ private slots:
         QVERIFY2(took >= 2200 && took < 22000, qPrintable(QString::number(took)));
         QCOMPARE(w.txtTerm->text(), QStringLiteral("\r\n\r\n\r\n\r\n\r\nRESTORING..."));
         QCOMPARE(w.panelStatus->text(), QStringLiteral("XADDR 3"));
+        // The last line sent stays until something else writes the panel.
+        Clock::pumpFor(2500);
+        QCOMPARE(w.panelStatus->text(), QStringLiteral("XADDR 3"));
         // The finished sender leaves the flag to its caller.
         QVERIFY(shared().IgnoreCommEvents);
         QVERIFY(!w.ConfigSendAborted);

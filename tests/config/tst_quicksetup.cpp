@@ -87,11 +87,17 @@ TasksState tasksState(frmCorvista &w)
     return {w.frQuick->isEnabled(), shared().IgnoreCommEvents, w.txtTerm->text()};
 }
 
-void verifyEndState(frmCorvista &w)
+// The Status panel keeps what the setup wrote last ("Clearing Unit" or the baseline's last line)
+// until something else writes it: status is checked well after the 2 s other texts stay.
+void verifyEndState(frmCorvista &w, const QString &status = QString())
 {
     QVERIFY(w.frQuick->isEnabled());
     QVERIFY(!shared().IgnoreCommEvents);
     QVERIFY(shared().RefreshRequested);
+    if (status.isEmpty())
+        return;
+    Clock::pumpFor(2500);
+    QCOMPARE(w.panelStatus->text(), status);
 }
 
 void runSetup(frmCorvista &w, Role role)
@@ -230,7 +236,7 @@ private slots:
             QVERIFY(!during[n].frQuickEnabled);
             QVERIFY(during[n].ignoring);
         }
-        verifyEndState(w);
+        verifyEndState(w, NewRadioCommands.last());
     }
 
     void lineEndInTheAddressSendsNothing()
@@ -299,7 +305,7 @@ private slots:
         const QStringList expected = {"MODE R", "ADDR 1000", "PWR 30", "BAUD 9600"};
         QCOMPARE(heard(rig, expected.size()), expected);
         QCOMPARE(rig.radio().config().mode, QStringLiteral("R"));
-        verifyEndState(w);
+        verifyEndState(w, QStringLiteral("Clearing Unit"));
     }
 
     // A radio that stops answering inside the baseline ends the baseline only.

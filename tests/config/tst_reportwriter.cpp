@@ -807,8 +807,21 @@ private slots:
             w.Pages.box(QStringLiteral("SerialNumber"))->setText(serialBox);
         QDir(AppPaths::inProgramFolder(QStringLiteral("Temp"))).removeRecursively();
         rig.dialogs().cancelPrinter();
+        // "Preparing Report" stays the whole report long, however long the radio takes.
+        QStringList panel;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &w, [&] {
+            if (panel.isEmpty() || panel.last() != w.panelStatus->text())
+                panel << w.panelStatus->text();
+        });
+        watch.start(1);
 
         w.cmdPrint->click();
+        watch.stop();
+        if (panel.last() != w.panelStatus->text())
+            panel << w.panelStatus->text();
+        QCOMPARE(panel.mid(panel.indexOf(QStringLiteral("Preparing Report"))),
+                 (QStringList{"Preparing Report", "Printing"}));
 
         const QString printFile = AppPaths::inProgramFolder(fileName);
         QCOMPARE(readFile(printFile), QByteArray("\r\n\r\n") + golden(QStringLiteral("master320.txt")));

@@ -5,6 +5,7 @@
 // of its own and answers meanwhile, as a real one does.
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
+#include "common/frmProgram.h"
 #include "platform/Clock.h"
 #include "restore/RestoreRules.h"
 #include "restore/frmRestore.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QThread>
@@ -372,23 +374,40 @@ private slots:
         QTest::addColumn<QStringList>("newTexts");   // box=text
         QTest::addColumn<QStringList>("ticks");
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("nothing ticked sends nothing") << QStringList{} << QStringList{} << QStringList{};
+        QTest::addColumn<QString>("told");   // the one message after the run
+        QTest::newRow("nothing ticked sends nothing") << QStringList{} << QStringList{} << QStringList{} << QString();
         QTest::newRow("xmax goes before xmin")
             << QStringList{"NewXMIN=XMIN 2", "NewXMAX=XMAX 9"} << QStringList{"XMINCheck", "XMAXCheck"}
-            << QStringList{"XMAX 9", "XMIN 2"};
+            << QStringList{"XMAX 9", "XMIN 2"} << QString();
         QTest::newRow("dlink pair sends the rate, then the state")
             << QStringList{"NewDLINK=DLINK 19200 (ON)"} << QStringList{"DLINKCheck"}
-            << QStringList{"DLINK 19200", "DLINK ON"};
+            << QStringList{"DLINK 19200", "DLINK ON"} << QString();
         QTest::newRow("rtu pair off") << QStringList{"NewSoftRTU=RTU 12 (OFF)"} << QStringList{"SoftRTUCheck"}
-                                      << QStringList{"RTU 12", "RTU OFF"};
+                                      << QStringList{"RTU 12", "RTU OFF"} << QString();
         QTest::newRow("amask and asense take their forms")
             << QStringList{"NewAlarmMask=MASK:  0000FFFF", "NewAlarmSense=ALARM ACTIVE HI", "NewMode=MODE R"}
             << QStringList{"AlrsCheck", "AlarmMaskCheck"}
-            << QStringList{"amask   0000FFFF", "asense HI"};
+            << QStringList{"amask   0000FFFF", "asense HI"} << QString();
         QTest::newRow("owner rows get their word; mode before xaddr")
             << QStringList{"NewXADDR=XADDR 5", "NewOwnerName=NORTH", "NewMode=MODE X"}
             << QStringList{"XADDRCheck", "ModeCheck", "OwnCheck"}
-            << QStringList{"own NORTH", "MODE X", "XADDR 5"};
+            << QStringList{"own NORTH", "MODE X", "XADDR 5"} << QString();
+        QTest::newRow("rows still saying n/a send nothing, a pair row neither")
+            << QStringList{"NewOwnerName=n/a", "NewMode=n/a", "NewDLINK=n/a", "NewSoftRTU=n/a", "NewPowerLevel=PWR 20"}
+            << QStringList{"OwnCheck", "ModeCheck", "DLINKCheck", "SoftRTUCheck", "PowerCheck"}
+            << QStringList{"PWR 20"} << QString();
+        const QString escaped = QStringLiteral("UNIT 23456\x1b" "MODE R");
+        QTest::newRow("a row with an escape is left out and named once")
+            << QStringList{"NewUnitAddr=" + escaped, "NewPowerLevel=PWR 20"} << QStringList{"UnitCheck", "PowerCheck"}
+            << QStringList{"PWR 20"}
+            << Restore::rowsLeftOutMessage({{findSettingByBox(QStringLiteral("UnitAddr")), escaped}});
+        QTest::newRow("rows with a line end, a backspace or a character outside Latin-1 are left out")
+            << QStringList{"NewOwnerName=BENCH\rPWR 21", "NewOwnerMessage=N\bORTH", "NewHopTime=HOPTIME 7\u20ac",
+                           "NewRetryCount=RETRY 3"}
+            << QStringList{"OwnCheck", "OwmCheck", "HopCheck", "RetryCheck"} << QStringList{"RETRY 3"}
+            << Restore::rowsLeftOutMessage({{findSettingByBox(QStringLiteral("OwnerName")), u"BENCH\rPWR 21"_s},
+                                            {findSettingByBox(QStringLiteral("OwnerMessage")), u"N\bORTH"_s},
+                                            {findSettingByBox(QStringLiteral("HopTime")), u"HOPTIME 7\u20ac"_s}});
     }
 
     void programSendsOnlyTickedRowsInOrder()
@@ -396,11 +415,13 @@ private slots:
         QFETCH(QStringList, newTexts);
         QFETCH(QStringList, ticks);
         QFETCH(QStringList, sent);
+        QFETCH(QString, told);
         RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
         RadioThread radio(rig);
         frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
         frmRestore *r = openRestore(w);
         QVERIFY(r);
+        rig.dialogs().clear();
         for (const QString &t : newTexts)
             r->box(t.section(QLatin1Char('='), 0, 0))->setValue(t.section(QLatin1Char('='), 1));
         for (const QString &c : ticks) {
@@ -410,11 +431,128 @@ private slots:
         radio.clearLog();
         r->ProgramSelectedSettings();
         QCOMPARE(radio.commands(), sent);
+        QCOMPARE(rig.dialogs().messageTexts(), told.isEmpty() ? QStringList() : QStringList{told});
         for (const QString &c : ticks)
             QVERIFY(!r->check(c)->isChecked());
         QVERIFY(frmRestore::flags().RereadRequested);
         QVERIFY(r->Timer1->isActive());
         r->unload();
+    }
+
+    void secondSmallerFileSendsOnlyItsRows_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("Check All after it sends its one row") << "check all";
+        QTest::newRow("Uncheck All after it sends nothing") << "uncheck all";
+        QTest::newRow("every box ticked by hand after it sends only its row") << "tick every box";
+    }
+
+    // A full file, Check All, then a file holding one line: no row of the first file, and no "n/a"
+    // of the rows the second one left empty, goes to the radio.
+    void secondSmallerFileSendsOnlyItsRows()
+    {
+        QFETCH(QString, then);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        const QString full = rig.env().path(QStringLiteral("full.txt"));
+        w.SaveConfigurationReport(full, false);
+        const QString small = rig.env().path(QStringLiteral("small.txt"));
+        QFile file(small);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("UNIT 34567\r\n");
+        file.close();
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        rig.dialogs().answerOpen(full);
+        r->Toolbar1_ButtonClick(QStringLiteral("OpenConfig"));
+        r->CheckAllButton_Click();
+        QVERIFY(r->check(QStringLiteral("OwnCheck"))->isChecked());
+        QVERIFY(r->check(QStringLiteral("DLINKCheck"))->isChecked());
+
+        rig.dialogs().answerOpen(small);
+        r->Toolbar1_ButtonClick(QStringLiteral("OpenConfig"));
+        QList<QCheckBox *> boxes;
+        for (const RadioSetting *row : Restore::rows())
+            boxes << r->check(row->restoreCheck);
+        for (QCheckBox *c : boxes)
+            QVERIFY2(!c->isChecked(), qPrintable(c->objectName()));
+        if (then == u"check all"_s)
+            r->CheckAllButton_Click();
+        else if (then == u"uncheck all"_s)
+            r->UnCheckAllButton_Click();
+        else
+            for (QCheckBox *c : boxes)
+                c->setChecked(true);
+        radio.clearLog();
+        rig.dialogs().clear();
+        r->Toolbar1_ButtonClick(QStringLiteral("ProgramRadio"));
+        QCOMPARE(radio.commands(), then == u"uncheck all"_s ? QStringList() : QStringList{"UNIT 34567"});
+        QVERIFY(rig.dialogs().messages().isEmpty());
+        r->unload();
+    }
+
+    // Save and Program would talk to the radio in the middle of the read-out's exchanges.
+    void saveAndProgramDuringTheReadOutBeep_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("Save") << "SaveConfig";
+        QTest::newRow("Program") << "ProgramRadio";
+    }
+
+    void saveAndProgramDuringTheReadOutBeep()
+    {
+        QFETCH(QString, key);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        RadioThread radio(rig);
+        frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
+        frmRestore *r = openRestore(w);
+        QVERIFY(r);
+        r->check(QStringLiteral("UnitCheck"))->setEnabled(true);
+        r->check(QStringLiteral("UnitCheck"))->setChecked(true);
+        rig.dialogs().clear();
+        bool clicked = false;
+        onHeard(&rig.pty(), r, "mode", [&] {
+            if (clicked || !r->readingOut())
+                return;
+            clicked = true;
+            r->Toolbar1_ButtonClick(key);
+        });
+        r->RequestReread();
+        QVERIFY(Clock::waitFor([&] { return clicked && frmRestore::flags().ExchangeIdle && !r->readingOut(); }, 60000));
+        QCOMPARE(rig.dialogs().beeps(), 1);
+        QCOMPARE(rig.dialogs().shown.size(), 1);   // the beep alone: no Save dialog
+        QVERIFY(r->check(QStringLiteral("UnitCheck"))->isChecked());
+        r->unload();
+    }
+
+    // When the existence test itself fails, the system's words say why; a missing file is named.
+    void loadTellsWhyAFileCannotBeTested_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a missing file is not found") << "missing.txt" << "%1 not found!";
+        QTest::newRow("a name too long for the system") << QString(300, u'n') + ".txt" << "File name too long";
+        QTest::newRow("a name whose links go round in a loop") << "loop.txt" << "Too many levels of symbolic links";
+    }
+
+    void loadTellsWhyAFileCannotBeTested()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        RIG(rig, Scale, radioAt(QStringLiteral("3.2.0")));
+        frmCorvista &w = rig.openWindow();
+        // A link to itself: every look at the name follows it again.
+        QFile::link(rig.env().path(QStringLiteral("loop.txt")), rig.env().path(QStringLiteral("loop.txt")));
+        const QString path = rig.env().path(name);
+        frmRestore r(w);
+        rig.dialogs().answerOpen(path);
+        r.ReadConfigurationFile();
+        QCOMPARE(rig.dialogs().messageTexts(), QStringList{message.arg(path)});
+        QCOMPARE(rig.dialogs().messages().value(0).icon, int(Msg::Exclamation));
+        // The window is as it was: nothing read.
+        QCOMPARE(r.FileSettingsLabel->text(), QStringLiteral("Settings in file"));
+        QVERIFY(!frmRestore::flags().FileLoaded);
     }
 
     void saveWritesTheWindowsVariant_data()
@@ -438,7 +576,22 @@ private slots:
         old.write("an older file that is longer than anything the save writes\r\n");
         old.close();
         rig.dialogs().answerSave(path);
+        // While the "Saving..." display stands in for the hidden window, the main window takes no
+        // click: here one on Advanced, as the window system delivers it.
+        bool clickedDuringDisplay = false;
+        QTimer clicker;
+        connect(&clicker, &QTimer::timeout, &w, [&] {
+            if (clickedDuringDisplay || !frmProgram::instance().isVisible() || r->isVisible())
+                return;
+            clickedDuringDisplay = true;
+            QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                              w.ButtonAdv->mapTo(&w, w.ButtonAdv->rect().center()));
+        });
+        clicker.start(1);
         r->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
+        clicker.stop();
+        QVERIFY(clickedDuringDisplay);
+        QVERIFY(!shared().AdvancedView);
 
         const QStringList lines = crLfFileLines(path);
         QVERIFY(lines.value(0).startsWith(QStringLiteral("Created by Karvel Wavecrest Configuration Software Version ")));
@@ -576,9 +729,11 @@ private slots:
         frmCorvista &w = connectQuiet(rig, radio, QStringLiteral("320"));
         QPointer<frmRestore> r = openRestore(w);
         QVERIFY(r);
-        for (const QString &c : {u"UnitCheck"_qs, u"ModeCheck"_qs, u"PowerCheck"_qs, u"HopCheck"_qs}) {
-            r->check(c)->setEnabled(true);
-            r->check(c)->setChecked(true);
+        for (const QString &row : {u"UnitAddr"_s, u"Mode"_s, u"PowerLevel"_s, u"HopTime"_s}) {
+            r->box(u"New"_s + row)->setValue(r->box(row)->value());
+            const RadioSetting *setting = findSettingByBox(row);
+            r->check(setting->restoreCheck)->setEnabled(true);
+            r->check(setting->restoreCheck)->setChecked(true);
         }
         // Long enough for the reconnect that the tick runs meanwhile.
         rig.dialogs().setModal(6000);
@@ -793,7 +948,9 @@ private slots:
         QCOMPARE(Restore::pairText("n/a", "DLINK 19200"), QStringLiteral("DLINK 19200"));
         QCOMPARE(Restore::pairText("DLINK 19200", "DLINK OFF"), QStringLiteral("DLINK 19200 (OFF)"));
         QCOMPARE(Restore::pairText("n/a", "DLINK OFF"), QStringLiteral("DLINK OFF"));
-        QCOMPARE(Restore::programCommands(*findSettingByBox("DLINK"), "n/a"), QStringList{"DLINK OFF"});
+        // Nothing from the file: nothing to send, not even the state.
+        QCOMPARE(Restore::programCommands(*findSettingByBox("DLINK"), "n/a"), QStringList{});
+        QCOMPARE(Restore::programCommands(*findSettingByBox("DLINK"), "DLINK OFF"), QStringList{"DLINK OFF"});
     }
 
     void savedLinesFollowModeAndRevision_data()

@@ -379,9 +379,12 @@ private slots:
         QTest::addColumn<int>("keepAliveCount");
         QTest::addColumn<bool>("keepAliveDue");
         QTest::addColumn<QString>("heardAfter");
-        QTest::newRow("keep-alive deadline: the CR waits") << 0 << true << "";
-        QTest::newRow("ninth deadline: the read-out waits") << 8 << true << "ser";
-        QTest::newRow("requested read-out waits") << 0 << false << "ser";
+        QTest::addColumn<QString>("between");   // what the user does once the operation has ended
+        QTest::newRow("keep-alive deadline: the CR waits") << 0 << true << "" << "";
+        QTest::newRow("ninth deadline: the read-out waits") << 8 << true << "ser" << "";
+        QTest::newRow("requested read-out waits") << 0 << false << "ser" << "";
+        QTest::newRow("a held-back CR is forgotten at disconnect and connect") << 0 << true << "" << "disconnect";
+        QTest::newRow("a held-back CR is forgotten when Port Open connects anew") << 0 << true << "" << "port open";
     }
 
     // While another operation owns the link the tick writes nothing; what fell due goes out at
@@ -391,6 +394,7 @@ private slots:
         QFETCH(int, keepAliveCount);
         QFETCH(bool, keepAliveDue);
         QFETCH(QString, heardAfter);
+        QFETCH(QString, between);
         RIG(rig, 0.02, radioAt("3.2.0", "M"));
         frmCorvista &w = rig.openWindow();
         readOut(rig);
@@ -409,8 +413,27 @@ private slots:
                 Clock::pumpFor(50);
             }
             QCOMPARE(rig.radio().lines(), QStringList());
-            // The operation's own connect moves the deadline on; what was held back still goes.
+            // The deadline moves on meanwhile; what was held back on this connection still goes.
             s.KeepAliveDue = Clock::nowSeconds() + 240;
+        }
+        if (!between.isEmpty()) {
+            // A new connection starts its own schedule: its first tick sends nothing.
+            if (between == u"disconnect")
+                w.DisconnectRadio();
+            else
+                w.mnuOpen_Click();
+            w.ConnectRadio();
+            w.Timer1->stop();
+            s.RefreshRequested = false;
+            Clock::pumpFor(100);
+            QVERIFY(rig.settle());
+            rig.radio().clearLog();
+            w.Timer1_Timer();
+            Clock::pumpFor(50);
+            QVERIFY(rig.settle());
+            QCOMPARE(rig.radio().lines(), QStringList());
+            QCOMPARE(s.KeepAliveCount, qint16(keepAliveCount));
+            return;
         }
         const double released = Clock::nowSeconds();
         w.Timer1_Timer();

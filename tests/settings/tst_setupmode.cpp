@@ -373,8 +373,16 @@ private slots:
         QVERIFY(w.m_frmSetup->Key->isEnabled());
     }
 
+    void closingWhileKeyedDeKeysTheTransmitter_data()
+    {
+        QTest::addColumn<bool>("duringReadOut");
+        QTest::newRow("closed while idle: DKEY goes out") << false;
+        QTest::newRow("closed during a read-out: refused, the read-out whole, DKEY when closed after") << true;
+    }
+
     void closingWhileKeyedDeKeysTheTransmitter()
     {
+        QFETCH(bool, duringReadOut);
         RIG(rig, 0.02, loggedIn());
         frmCorvista &w = connectQuietly(rig);
         frmSetup &f = enterSetupMode(rig, w);
@@ -383,9 +391,39 @@ private slots:
         QVERIFY(rig.radio().config().keyed);
         QVERIFY(rig.settle());
         rig.radio().clearLog();
+        if (duringReadOut) {
+            // The close box, while the read-out that Refresh asked for waits for the radio.
+            bool closed = false;
+            QString told;   // the status text lasts its 2 s, the read-out may take longer
+            onHeard(&rig.pty(), &w, "mode", [&] {
+                if (!closed) {
+                    closed = true;
+                    f.close();
+                    told = w.panelStatus->text();
+                }
+            });
+            shared().RefreshRequested = true;
+            w.Timer1_Timer();
+            QVERIFY(closed);
+            QVERIFY(windowShown(w));
+            QVERIFY(f.DKey->isEnabled());
+            QVERIFY(!f.Key->isEnabled());
+            QCOMPARE(rig.dialogs().beeps(), 1);
+            QCOMPARE(told, QStringLiteral("Status: Busy. Please wait until the radio operation has ended."));
+            QVERIFY(!linesAfterPump(rig).contains(QStringLiteral("DKEY")));
+            QVERIFY(rig.radio().config().keyed);
+            QVERIFY(shared().InSetupMode);
+            // Every box the read-out filled holds its value, cut at the setup prompt.
+            for (auto it = w.Pages.boxes.cbegin(); it != w.Pages.boxes.cend(); ++it)
+                QVERIFY2(!it.value()->text().contains(u"SET"), qPrintable(it.key() + QStringLiteral(": ") + it.value()->text()));
+            QCOMPARE(w.Pages.box(QStringLiteral("Mode"))->text(), QStringLiteral("MODE M"));
+            QVERIFY(rig.settle());
+            rig.radio().clearLog();
+        }
         f.close();
         QCOMPARE(linesAfterPump(rig), QStringList{QStringLiteral("DKEY")});
         QVERIFY(!rig.radio().config().keyed);
+        QVERIFY(!windowShown(w));
         QCOMPARE(rig.radio().config().stage, FakeRadio::Stage::Setup);
     }
 
