@@ -39,20 +39,25 @@ constexpr qint64 InPlaceLimit = 16 << 20;
 QString linkedFile(const QString &path, QString *why)
 {
     QString file = QFileInfo(path).absoluteFilePath();
-    for (int links = 0; QFileInfo(file).isSymbolicLink(); ++links) {
+    for (int links = 0;; ++links) {
+        // A relative link starts from the folder the system finds, which a link to a folder moves.
+        const QFileInfo info(file);
+        if (const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath(); !folder.isEmpty())
+            file = folder + QLatin1Char('/') + info.fileName();
+        if (!QFileInfo(file).isSymbolicLink())
+            return file;
         if (links == MaxLinks) {
             *why = QStringLiteral("It is a link in a chain of links that never reaches a file.");
             return {};
         }
         file = QFileInfo(file).symLinkTarget();
     }
-    return file;
 }
 
 // The system's reason a file cannot be written, naming the file a link led to.
 QString fileReason(const QString &path, const QString &target, const QString &why)
 {
-    if (QFileInfo(path).absoluteFilePath() == target)
+    if (!QFileInfo(path).isSymbolicLink())
         return why;
     return QStringLiteral("The file it leads to, %1, cannot be written: %2").arg(QDir::toNativeSeparators(target), why);
 }

@@ -865,7 +865,7 @@ private slots:
         QString real = target == Target::LinkChain ? home.filePath(QStringLiteral("real/radio.txt"))
                      : target == Target::LockedFolder ? home.filePath(QStringLiteral("locked/radio.txt"))
                                                       : path;
-        const QString second = home.filePath(target == Target::LinkChain ? QStringLiteral("links/second.txt")
+        const QString second = home.filePath(target == Target::LinkChain ? QStringLiteral("deep/links/second.txt")
                                                                          : QStringLiteral("also.txt"));
         for (const QString &file : {path, real, second})
             QVERIFY(QDir().mkpath(QFileInfo(file).path()));
@@ -886,7 +886,10 @@ private slots:
             QVERIFY(QFile::setPermissions(folder, open));   // a new file could take its name
             break;
         case Target::LinkChain:
-            QVERIFY(QFile::link(QStringLiteral("../real/radio.txt"), second) && QFile::link(second, path));
+            // Relative, and reached through a link to its folder: it starts from where the folder is.
+            QVERIFY(QFile::link(QStringLiteral("../../real/radio.txt"), second)
+                    && QFile::link(QFileInfo(second).path(), home.filePath(QStringLiteral("links")))
+                    && QFile::link(home.filePath(QStringLiteral("links/second.txt")), path));
             break;
         case Target::HardLink:
         case Target::FullDiskInPlace:
