@@ -7,6 +7,9 @@
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSysInfo>
+
+#include <chrono>
 
 #include <memory>
 
@@ -27,11 +30,21 @@ TempClaim &ownClaim()
     return claim;
 }
 
+// Whether a copy on this machine could still be printing from Temp is asked of the system. One on
+// another machine (the program folder shared over the network) cannot be asked: its claim counts
+// for a day, longer than any print, so that a copy that died there keeps Temp for a day, not for ever.
+constexpr std::chrono::hours OtherMachineClaimLife{24};
+
 std::unique_ptr<QLockFile> lockAt(const QString &path)
 {
     auto lock = std::make_unique<QLockFile>(path);
     // A copy that runs for days still holds its claim: only a copy that is gone gives it up.
     lock->setStaleLockTime(0);
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (lock->getLockInfo(&pid, &host, &app) && !host.isEmpty() && host != QSysInfo::machineHostName())
+        lock->setStaleLockTime(OtherMachineClaimLife);
     return lock;
 }
 

@@ -13,19 +13,14 @@ namespace {
 
 // The file is single-byte text: Latin-1 maps each byte to one character and back, so offsets in
 // the decoded text are offsets in the file and untouched lines are written back byte for byte.
-// A UTF-8 byte-order mark an editor put at its start stays in the text, to be written back, and
-// is passed over by the parser; a UTF-16 file is decoded, and written back as single-byte text.
+// A file an editor saved as UTF-16 or as UTF-8 with a byte-order mark is decoded, and written back
+// as single-byte text without the mark: behind a mark, a Latin-1 byte would be damaged UTF-8.
 QString readText(const QString &filePath, bool *exists, QString *error = nullptr)
 {
     const std::optional<QByteArray> bytes =
         filePath.isEmpty() ? std::nullopt : RegularFile::readSingleByte(filePath, RegularFile::TextLimit, error);
     *exists = bytes.has_value();
     return bytes ? QString::fromLatin1(*bytes) : QString();
-}
-
-qsizetype byteOrderMarkLength(const QString &text)
-{
-    return RegularFile::byteOrderMarkLength(QByteArrayView(text.left(3).toLatin1()));
 }
 
 bool isBlank(QChar c)
@@ -67,7 +62,7 @@ struct Line
 QVector<Line> parseLines(const QString &text)
 {
     QVector<Line> lines;
-    qsizetype pos = byteOrderMarkLength(text);
+    qsizetype pos = 0;
     while (pos < text.size()) {
         Line line;
         line.start = pos;
@@ -216,7 +211,7 @@ int writePrivateProfileString(const QString &section, const QString &key, const 
         else
             text.insert(after.end, entry + eol);
     } else {
-        if (text.size() > byteOrderMarkLength(text) && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
+        if (!text.isEmpty() && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
             text += eol;
         if (!lines.isEmpty() && !trimBlanks(QStringView(text).sliced(lines.last().start)).isEmpty())
             text += eol;   // a blank line between sections, as a person would lay them out

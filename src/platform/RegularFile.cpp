@@ -174,23 +174,39 @@ std::optional<QByteArray> read(const QString &path, qint64 limit, QString *error
 std::optional<QByteArray> singleByteText(const QByteArray &bytes, QString *error)
 {
     QStringConverter::Encoding encoding;
-    if (bytes.startsWith(QByteArrayView("\xFF\xFE")))
+    QString name;
+    qsizetype mark = 2;
+    if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF"))) {
+        encoding = QStringConverter::Utf8;
+        name = QStringLiteral("UTF-8");
+        mark = 3;
+    } else if (bytes.startsWith(QByteArrayView("\xFF\xFE"))) {
         encoding = QStringConverter::Utf16LE;
-    else if (bytes.startsWith(QByteArrayView("\xFE\xFF")))
+        name = QStringLiteral("UTF-16");
+    } else if (bytes.startsWith(QByteArrayView("\xFE\xFF"))) {
         encoding = QStringConverter::Utf16BE;
-    else
+        name = QStringLiteral("UTF-16");
+    } else {
         return bytes;
+    }
+    const QByteArrayView body = QByteArrayView(bytes).sliced(mark);
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
-    if (decoder.hasError()) {
-        fail(error, QStringLiteral("It is UTF-16 (Unicode) text that is cut off or damaged."), QString());
+    const QString text = decoder.decode(body);
+    // The decoder keeps a last odd byte for a next call that never comes, and passes a surrogate
+    // without its partner through: neither is an error to it.
+    const bool damaged = decoder.hasError()
+        || (encoding == QStringConverter::Utf8 ? text.toUtf8() != body
+                                               : body.size() % 2 != 0 || !QStringView(text).isValidUtf16());
+    if (damaged) {
+        fail(error, QStringLiteral("It is %1 (Unicode) text that is cut off or damaged.").arg(name), QString());
         return std::nullopt;
     }
     for (const QChar c : text) {
         if (c.unicode() > 0xFF) {
             fail(error,
-                 QStringLiteral("It is UTF-16 (Unicode) text holding characters a plain text file of this kind "
-                                "cannot hold. Save it as ANSI text."),
+                 QStringLiteral("It is %1 (Unicode) text holding characters a plain text file of this kind "
+                                "cannot hold. Save it as ANSI text.")
+                     .arg(name),
                  QString());
             return std::nullopt;
         }
@@ -211,12 +227,7 @@ std::optional<QString> readText(const QString &path, QString *error, qint64 limi
     const std::optional<QByteArray> bytes = readSingleByte(path, limit, error);
     if (!bytes)
         return std::nullopt;
-    return QString::fromLatin1(QByteArrayView(*bytes).sliced(byteOrderMarkLength(*bytes)));
-}
-
-qsizetype byteOrderMarkLength(QByteArrayView bytes)
-{
-    return bytes.startsWith(QByteArrayView("\xEF\xBB\xBF")) ? 3 : 0;
+    return QString::fromLatin1(*bytes);
 }
 
 bool openForAppend(QFile &file, QString *error)

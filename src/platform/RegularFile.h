@@ -26,22 +26,17 @@ QString notAFile(const QString &path);
 // or cannot be read, with the reason in *error.
 std::optional<QByteArray> read(const QString &path, qint64 limit, QString *error = nullptr);
 
-// The bytes of a text file as single-byte text: a file a Windows editor saved as "Unicode"
-// (UTF-16 behind the byte-order mark FF FE or FE FF) is decoded, any other is as it is. Nothing,
-// with the reason in *error, when the UTF-16 text is cut off or holds a character outside Latin-1,
-// which a single-byte file cannot hold.
+// The bytes of a text file as single-byte text: a file an editor saved as "Unicode" (UTF-16
+// behind the byte-order mark FF FE or FE FF) or as "UTF-8 with BOM" (EF BB BF) is decoded, without
+// its mark; any other is as it is. Nothing, with the reason in *error, when the Unicode text is
+// cut off or damaged or holds a character outside Latin-1, which a single-byte file cannot hold.
 std::optional<QByteArray> singleByteText(const QByteArray &bytes, QString *error = nullptr);
 
 // read() of a text file, decoded as singleByteText() does.
 std::optional<QByteArray> readSingleByte(const QString &path, qint64 limit, QString *error = nullptr);
 
-// A text file as its single-byte characters (UTF-16 decoded), without a UTF-8 byte-order mark at
-// its start: an editor that saves one puts it before the first line, where it would be taken as
-// part of it.
+// A text file as its single-byte characters, decoded as singleByteText() does.
 std::optional<QString> readText(const QString &path, QString *error = nullptr, qint64 limit = TextLimit);
-
-// 3 when bytes start with a UTF-8 byte-order mark, else 0.
-qsizetype byteOrderMarkLength(QByteArrayView bytes);
 
 // Opens file (by its name) to add to its end, creating it when missing. False, with the reason,
 // when something other than a regular file is there.

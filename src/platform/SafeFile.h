@@ -2,6 +2,12 @@
 // takes the target's name only once every byte has been written; a write that fails (a full disk,
 // a folder the user cannot write) leaves the old file as it was and keeps the system's own words
 // for what went wrong, for the message the user is shown.
+//
+// A save writes to the file the name leads to, through every link, and never to a file the user
+// may not write. Where a new file could not take the old one's place, or would not be the same
+// file (a folder the user cannot write, another owner or group, a file with other hard links), the
+// file is written in place instead: its old bytes are kept first and put back should the write
+// fail.
 #pragma once
 
 #include <QByteArray>
@@ -20,12 +26,13 @@ public:
     SafeFileWriter(const SafeFileWriter &) = delete;
     SafeFileWriter &operator=(const SafeFileWriter &) = delete;
 
-    // Creates the temporary file; false when the folder will not take it, or the target is a file
-    // the program holds open (the communications log). Leftovers of earlier saves to the folder
-    // that were killed half-way go first.
+    // Creates the temporary file, or readies the in-place write; false when the user may not
+    // write the file, a new file cannot be made in the folder, or the target is a file the program
+    // holds open (the communications log). Leftovers of earlier saves to the folder that were
+    // killed half-way go first.
     bool open();
     // Appends the bytes; false when not all of them were written. After the first failure every
-    // write and the commit fail.
+    // write and the commit fail. In place, the bytes wait for the commit.
     bool write(const QByteArray &bytes);
     // Gives the target its new contents; false after any failure, the target then untouched.
     bool commit();
@@ -40,13 +47,19 @@ public:
 private:
     bool fail(const QString &why);
     void dropTemporary();
+    bool openInPlace(int handle);
+    bool commitInPlace();
 
     QString m_path;
-    QString m_target;      // m_path, or the file it links to
+    QString m_target;      // m_path, or the file its chain of links leads to
     QString m_temporary;
     QFile m_file;
     QString m_error;
     bool m_open = false;
+    // In place: the file's own handle, its old contents and the new ones.
+    int m_handle = -1;
+    QByteArray m_old;
+    QByteArray m_new;
 };
 
 namespace SafeFile {
@@ -58,6 +71,7 @@ bool write(const QString &path, const QByteArray &bytes, QString *error = nullpt
 // written unseen, its new contents with no trace of it. why is the reason the user is shown.
 void keepOff(const QFileDevice *file, const QString &why);
 void release(const QFileDevice *file);
-// Why a save to path would be refused for one of those files; empty when it would not.
+// Why a save to path would be refused: one of those files, or a file the user may not write (the
+// system's reason); empty when it would not.
 QString refusal(const QString &path);
 } // namespace SafeFile

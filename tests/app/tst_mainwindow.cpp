@@ -152,14 +152,21 @@ private slots:
 
     void tempFolderIsCreatedThenEmptied_data()
     {
-        QTest::addColumn<bool>("anotherCopyRuns");
-        QTest::newRow("the only running copy empties it") << false;
-        QTest::newRow("another running copy's print file stays") << true;
+        QTest::addColumn<QString>("otherCopy");   // "": none; "here": running on this machine; else its host
+        QTest::addColumn<int>("claimAgeHours");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("the only running copy empties it") << "" << 0 << false;
+        QTest::newRow("another running copy's print file stays") << "here" << 0 << true;
+        // A copy on another machine sharing the program folder cannot be asked whether it runs.
+        QTest::newRow("a claim from another machine an hour old keeps it") << "bench-pc" << 1 << true;
+        QTest::newRow("a claim from another machine two days old is given up") << "bench-pc" << 48 << false;
     }
 
     void tempFolderIsCreatedThenEmptied()
     {
-        QFETCH(bool, anotherCopyRuns);
+        QFETCH(QString, otherCopy);
+        QFETCH(int, claimAgeHours);
+        QFETCH(bool, kept);
         const QString temp = env->path(QStringLiteral("Temp"));
         QVERIFY(!QDir(temp).exists());
         makeWindow();
@@ -169,13 +176,21 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         // The claim a copy started from the same folder holds on Temp while it runs.
-        QLockFile another(temp + QStringLiteral("/.wavecrest-running-7.lock"));
-        QVERIFY(another.tryLock(0));
-        if (!anotherCopyRuns)
-            another.unlock();
+        const QString claim = temp + QStringLiteral("/.wavecrest-running-7.lock");
+        QLockFile another(claim);
+        if (otherCopy == QLatin1String("here")) {
+            QVERIFY(another.tryLock(0));
+        } else if (!otherCopy.isEmpty()) {
+            QFile f(claim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("4242\nwavecrest\n" + otherCopy.toLatin1() + "\n0123456789abcdef0123456789abcdef\n\n");
+            QVERIFY(f.flush());   // a write after the time is set would set it again
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * claimAgeHours),
+                                  QFileDevice::FileModificationTime));
+        }
         makeWindow();
         QCOMPARE(QDir(temp).entryList({QStringLiteral("*.txt")}, QDir::Files),
-                 anotherCopyRuns ? QStringList{"a.txt"} : QStringList{});
+                 kept ? QStringList{"a.txt"} : QStringList{});
         QVERIFY(env->dialogs().messages().isEmpty());
     }
 

@@ -1,17 +1,24 @@
 // The configuration report: the cuts of the radio's answers into file lines, the header lines,
 // the print file's name and page layout; and SAVE TO FILE and PRINT against the simulated radio
 // over a pseudo-terminal: the file on disk, the bytes on the wire, the terminal, the dialogs.
+// With them every save that replaces a file (the report, the restore window's Save, a preset,
+// the settings store), given a file with links, another owner or no room to grow.
 #include "app/frmCorvista.h"
+#include "app/frmPreferences.h"
 #include "common/SharedState.h"
 #include "config/ConfigReport.h"
 #include "config/ReportPrinter.h"
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+#include "restore/frmRestore.h"
 #include "support/FullDisk.h"
 #include "support/RadioRig.h"
 #include "support/ThreadedRadio.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,9 +34,23 @@
 #include <QTimer>
 #include <ctime>
 #include <functional>
+#include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#include <unistd.h>
+#endif
 
 using ConfigChange = std::function<void(FakeRadio::Config &)>;
 Q_DECLARE_METATYPE(ConfigChange)
+
+// The saves that replace a file, and what is at the name they write to.
+enum class Saver { Report, RestoreSave, Preset, PresetSave, SettingsStore };
+enum class Target {
+    ReadOnly, ReadOnlyAsRoot, OtherOwner, LinkChain, HardLink, LockedFolder, NewInLockedFolder, FullDiskInPlace
+};
+Q_DECLARE_METATYPE(Saver)
+Q_DECLARE_METATYPE(Target)
 
 namespace {
 
@@ -128,6 +149,11 @@ frmCorvista &connectAndRead(RadioRig &rig)
     rig.dialogs().clear();
     return w;
 }
+
+// The technician's own account, another user and a group they share, for the tests run as root.
+constexpr uint Technician = 64010;
+constexpr uint OtherUser = 64011;
+constexpr uint SharedGroup = 64020;
 
 } // namespace
 
@@ -758,6 +784,191 @@ private slots:
         QVERIFY(!shared().ReportWritten);
         QVERIFY(!shared().IgnoreCommEvents);
         QVERIFY(!commandsHeard(rig.radio()).contains(QStringLiteral("ser")));
+    }
+
+    // Every save over a file the user has: it writes to the file the name leads to, keeps that
+    // file's owner, group, permissions and other names, writes it in place where a new file could
+    // not take its name, and refuses what the user may not write with the system's reason. As root,
+    // rows "as the technician" take up an ordinary account's file access; root writes what the
+    // system lets it write.
+    void savesKeepToTheFileTheyReplace_data()
+    {
+        QTest::addColumn<Saver>("saver");
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<QStringList>("reason");   // in the one message, "%1" the folder; none: written
+        const QStringList denied{"Permission denied"};
+        for (const auto &[saver, name] : {std::pair{Saver::Report, "report"}, {Saver::RestoreSave, "restore Save"},
+                                          {Saver::Preset, "preset description"}, {Saver::SettingsStore, "store"}}) {
+            QTest::addRow("%s: a read-only file is refused, as the technician", name)
+                << saver << Target::ReadOnly << denied;
+            QTest::addRow("%s: a read-only file stays so, written as root", name)
+                << saver << Target::ReadOnlyAsRoot << QStringList();
+            QTest::addRow("%s: another user's group-writable file keeps its owner, as the technician", name)
+                << saver << Target::OtherOwner << QStringList();
+            QTest::addRow("%s: a chain of links leads to the file", name)
+                << saver << Target::LinkChain << QStringList();
+            QTest::addRow("%s: a second hard link shows the new text", name)
+                << saver << Target::HardLink << QStringList();
+            QTest::addRow("%s: a link into a folder without write access, as the technician", name)
+                << saver << Target::LockedFolder << QStringList();
+            if (saver != Saver::Preset)   // a description goes only to a preset file that is there
+                QTest::addRow("%s: a new file in a folder without write access names the folder, as the technician",
+                              name)
+                    << saver << Target::NewInLockedFolder << (QStringList{"folder %1"} + denied);
+            QTest::addRow("%s: a full disk in the in-place write puts the old bytes back", name)
+                << saver << Target::FullDiskInPlace << QStringList{"File too large", "put back"};
+        }
+        QTest::newRow("preset save: a read-only file in a free slot is refused, as the technician")
+            << Saver::PresetSave << Target::ReadOnly << denied;
+    }
+
+    void savesKeepToTheFileTheyReplace()
+    {
+        QFETCH(Saver, saver);
+        QFETCH(Target, target);
+        QFETCH(QStringList, reason);
+#ifdef Q_OS_LINUX
+        const bool root = ::geteuid() == 0;
+        if ((target == Target::ReadOnlyAsRoot || target == Target::OtherOwner) && !root)
+            QSKIP("Only root can give a file to another user, or write a read-only one.");
+        const bool restore = saver == Saver::RestoreSave;
+        FakeRadio::Config config;
+        config.password.clear();   // the restore window warns of a radio it may not write
+        RIG(rig, restore ? 0.3 : Scale, config);
+        std::optional<ThreadedRadio> threaded;   // the restore window sleeps between its commands
+        frmCorvista *w = restore ? &rig.openWindow() : &connectAndRead(rig);
+        if (restore) {
+            frmRestore::resetFlags();
+            threaded.emplace(rig.radio(), rig.pty());
+            w->ConnectRadio();
+            w->Timer1->stop();
+            w->mnuConfigRestore_Click();
+            frmRestore *r = frmRestore::openWindow();
+            QVERIFY(r && Clock::waitFor([r] { return frmRestore::flags().ExchangeIdle && !r->readingOut(); }, 60000));
+        }
+        const QDir home(rig.env().home());
+        QString path = home.filePath(QStringLiteral("files/radio.txt"));
+        QByteArray before = "#Created by an earlier report\r\nUNIT 10001\r\n";
+        QByteArray newText = "UNIT 12345";
+        if (saver == Saver::Preset || saver == Saver::PresetSave) {
+            path = frmCorvista::presetPath(1);
+            before = saver == Saver::Preset ? "#PresetFile1\r\n#Name:Tower\r\nADDR 1001\r\n" : "#PresetFile9\r\n";
+            newText = "#Name:Pump station by the river";
+        } else if (saver == Saver::SettingsStore) {
+            path = SettingsStore::fileName(Dialogs::applicationTitle());
+            before = "[Preferences]\r\nKeepAlive=True\r\n";
+            newText = "KeepAlive=False";
+        }
+        const QString folder = QFileInfo(path).path();
+        const auto open = QFile::Permissions(0x7777);   // everyone may do everything
+        const auto locked = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+        QString real = target == Target::LinkChain ? home.filePath(QStringLiteral("real/radio.txt"))
+                     : target == Target::LockedFolder ? home.filePath(QStringLiteral("locked/radio.txt"))
+                                                      : path;
+        const QString second = home.filePath(target == Target::LinkChain ? QStringLiteral("deep/links/second.txt")
+                                                                         : QStringLiteral("also.txt"));
+        for (const QString &file : {path, real, second})
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile::remove(path);
+        QVERIFY(QFile::setPermissions(home.path(), locked | QFile::WriteOwner));   // the technician passes through
+        auto unlock = qScopeGuard([&] { QFile::setPermissions(QFileInfo(real).path(), open); });
+        const QByteArray realName = QFile::encodeName(real);
+        if (target != Target::NewInLockedFolder)
+            writeFile(real, before);
+        switch (target) {
+        case Target::ReadOnly:
+        case Target::ReadOnlyAsRoot:
+        case Target::OtherOwner:
+            QVERIFY(!root || target == Target::ReadOnlyAsRoot
+                    || ::chown(realName, target == Target::ReadOnly ? Technician : OtherUser, SharedGroup) == 0);
+            // rw-rw-r-- or r--r--r--
+            QVERIFY(QFile::setPermissions(real, QFile::Permissions(target == Target::OtherOwner ? 0x6664 : 0x4444)));
+            QVERIFY(QFile::setPermissions(folder, open));   // a new file could take its name
+            break;
+        case Target::LinkChain:
+            // Relative, and reached through a link to its folder: it starts from where the folder is.
+            QVERIFY(QFile::link(QStringLiteral("../../real/radio.txt"), second)
+                    && QFile::link(QFileInfo(second).path(), home.filePath(QStringLiteral("links")))
+                    && QFile::link(home.filePath(QStringLiteral("links/second.txt")), path));
+            break;
+        case Target::HardLink:
+        case Target::FullDiskInPlace:
+            QVERIFY(::link(realName, QFile::encodeName(second)) == 0);
+            break;
+        case Target::LockedFolder:
+            QVERIFY(!root || ::chown(realName, Technician, SharedGroup) == 0);
+            QVERIFY(QFile::link(real, path) && QFile::setPermissions(QFileInfo(real).path(), locked));
+            break;
+        case Target::NewInLockedFolder:
+            QVERIFY(QFile::setPermissions(folder, locked));
+            break;
+        }
+        const QFileInfo was(real);
+        const auto owned = std::tuple(was.exists(), was.ownerId(), was.groupId(), was.permissions());
+        rig.dialogs().clear();
+        {
+            const bool asTechnician = root && target != Target::ReadOnlyAsRoot && target != Target::LinkChain
+                && target != Target::HardLink && target != Target::FullDiskInPlace;
+            const auto technician = qScopeGuard([asTechnician] {
+                if (asTechnician) {
+                    ::setfsuid(0);
+                    ::setfsgid(0);
+                }
+            });
+            // On this thread only: file access as the technician's own account.
+            if (asTechnician)
+                QVERIFY(::setfsgid(SharedGroup) == 0 && ::setfsuid(Technician) == 0
+                        && ::setfsuid(uid_t(-1)) == int(Technician));
+            std::optional<FullDisk> disk;
+            if (target == Target::FullDiskInPlace && !disk.emplace(before.size()).active())
+                QSKIP("no file-size limit on this system");
+            if (saver == Saver::Report) {
+                rig.dialogs().answerSave(path);
+                rig.dialogs().answerMsgBox(Msg::Yes);   // "File Exists !!" where there is one
+                w->cmdSaveToFile->click();
+            } else if (restore) {
+                rig.dialogs().answerSave(path);
+                frmRestore::openWindow()->Toolbar1_ButtonClick(QStringLiteral("SaveConfig"));
+            } else if (saver == Saver::SettingsStore) {
+                frmPreferences preferences(w->txtTerm);
+                preferences.KeepAliveCheck->setChecked(false);
+                preferences.OKButton_Click();
+            } else {
+                if (saver == Saver::PresetSave)
+                    rig.dialogs().answerInput(QStringLiteral("Pump"));
+                rig.dialogs().answerInput(QStringLiteral("Pump station by the river"));
+                rig.dialogs().answerMsgBox(Msg::Yes);   // replace a file that gives the button no preset
+                shared().PresetMenuIndex = 0;
+                saver == Saver::PresetSave ? w->cmdSaveToPreset_Click() : w->mnuPresetEditDesc_Click();
+            }
+        }
+        if (restore && frmRestore::openWindow())
+            frmRestore::openWindow()->unload();
+
+        const QByteArray after = readFile(real);
+        if (reason.isEmpty())
+            QVERIFY2(after.contains(newText), after.constData());
+        else
+            QCOMPARE(after, target == Target::NewInLockedFolder ? QByteArray() : before);
+        const QFileInfo is(real);
+        QCOMPARE(std::tuple(is.exists(), is.ownerId(), is.groupId(), is.permissions()), owned);
+        if (target == Target::LinkChain)
+            QVERIFY(QFileInfo(path).isSymLink() && QFileInfo(second).isSymLink());
+        else if (target == Target::HardLink || target == Target::FullDiskInPlace)
+            QCOMPARE(readFile(second), after);
+        QCOMPARE(QDir(QFileInfo(real).path()).entryList({".wavecrest-save-*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        auto shown = rig.dialogs().messages();
+        shown.removeIf([](const auto &box) { return box.text.startsWith(QLatin1String("File Exists !!")); });
+        QCOMPARE(shown.size(), reason.isEmpty() ? 0 : 1);
+        if (!reason.isEmpty())
+            reason << QDir::toNativeSeparators(path);
+        for (QString piece : reason)
+            QVERIFY2(shown[0].text.contains(piece.replace("%1", QDir::toNativeSeparators(folder))),
+                     qPrintable(shown[0].text));
+#else
+        QSKIP("Needs links, owners and another user's file access.");
+#endif
     }
 
     void printOnAFullDiskPrintsNothing()

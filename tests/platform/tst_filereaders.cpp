@@ -1,6 +1,7 @@
 // Every place that reads a file the user chose or the program found beside it, given what is not
 // a plain file there (a FIFO, a folder), a file far larger than its kind, or a text file that
-// starts with a byte-order mark: UTF-8, or UTF-16 as Windows editors save "Unicode" text.
+// starts with a byte-order mark: UTF-8, or UTF-16 as Windows editors save "Unicode" text, whole,
+// cut off or damaged.
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "platform/Clock.h"
@@ -32,7 +33,8 @@ const QString App = QStringLiteral("KARVEL Wavecrest SS Configuration");
 const QByteArray Bom("\xEF\xBB\xBF");
 
 enum class Reader { ConfigFile, NewRadio, Preset, RestoreLoad, LogAppend, SettingsStore, Firmware };
-enum class Odd { Fifo, Folder, Oversized, ByteOrderMark, Utf16LE, Utf16BE, Utf16BeyondLatin1 };
+enum class Odd { Fifo, Folder, Oversized, ByteOrderMark, Utf8, Utf8BeyondLatin1, Utf8CutOff, Utf16LE, Utf16BE,
+                 Utf16BeyondLatin1, Utf16OddLength, Utf16LoneSurrogate };
 
 // A reader that opens a FIFO the blocking way waits for a writer for ever. Once the reader has
 // had ten seconds, this lends it both ends and says so, so that a test of that fault fails instead
@@ -93,8 +95,11 @@ QByteArray crLf(const QStringList &lines)
 const QStringList SavedConfiguration{"#Created by Karvel Wavecrest Configuration Software Version 3.0.1",
                                      "#With Firmware Version:  17-2851A01 3.2.0  01Jan2024", "UNIT 12345",
                                      "ADDR 1001"};
-const QStringList Baseline{"XPRI 2", "CTS 7"};
-const QStringList Preset{"#PresetFile1", "#Name:Tower site master", "#PresetCaption:Tower",
+// Each reader's text holds this word where the test reads it back: a character beyond ASCII goes
+// in its place.
+const QString Word = QStringLiteral("Karvel");
+const QStringList Baseline{"#Karvel baseline", "XPRI 2", "CTS 7"};
+const QStringList Preset{"#PresetFile1", "#Name:Tower site master", "#PresetCaption:Karvel",
                          "#With Firmware Version:  17-2851A01 3.2.0  01Jan2024", "ADDR 1001"};
 // A header record and one data record: no end record follows.
 const QStringList Firmware{"S013000031372D3238353141303120332E332E30D3", "S21401000000070E151C232A31383F464D545B6269A2"};
@@ -191,6 +196,15 @@ private slots:
             if (r.oversized) {
                 QTest::addRow("%s: UTF-16LE is read as its text", r.name) << r.reader << Odd::Utf16LE << QString();
                 QTest::addRow("%s: UTF-16BE is read as its text", r.name) << r.reader << Odd::Utf16BE << QString();
+                QTest::addRow("%s: UTF-8 behind its mark is read as UTF-8", r.name)
+                    << r.reader << Odd::Utf8 << QString();
+                for (const auto &[odd, what, reason] :
+                     {std::tuple{Odd::Utf8BeyondLatin1, "UTF-8 beyond Latin-1", "cannot hold"},
+                      {Odd::Utf8CutOff, "UTF-8 cut off in a character", "cut off or damaged"},
+                      {Odd::Utf16OddLength, "UTF-16 of an odd length", "cut off or damaged"},
+                      {Odd::Utf16LoneSurrogate, "UTF-16 with a lone surrogate", "cut off or damaged"}})
+                    QTest::addRow("%s: %s %s", r.name, what, store ? "gives the defaults" : "is named in the message")
+                        << r.reader << odd << (store ? QString() : QString::fromLatin1(reason));
             }
         }
         QTest::newRow("preset: UTF-16 beyond Latin-1 is named and not replaced without a question")
@@ -209,15 +223,18 @@ private slots:
         case Reader::ConfigFile: path = env->path("chosen.txt"); content = SavedConfiguration; break;
         case Reader::NewRadio: path = env->path("NewRadio.txt"); content = Baseline; break;
         case Reader::Preset: path = env->path("Presets/Preset1.txt"); content = Preset; break;
-        case Reader::RestoreLoad: path = env->path("chosen.txt"); content = SavedConfiguration.mid(2); break;
+        case Reader::RestoreLoad: path = env->path("chosen.txt"); content = QStringList{"OWN North " + Word}; break;
         case Reader::LogAppend: path = env->path("radio.log"); break;
         case Reader::SettingsStore:
             path = SettingsStore::fileName(App);
-            content = QStringList{"[Properties]", "CommPort=3"};
+            content = QStringList{"[Properties]", "CommPort=3", "Site=" + Word};
             break;
         case Reader::Firmware: path = env->path("radio.s28"); content = Firmware; break;
         }
-        const bool decoded = odd == Odd::ByteOrderMark || odd == Odd::Utf16LE || odd == Odd::Utf16BE;
+        const bool decoded =
+            odd == Odd::ByteOrderMark || odd == Odd::Utf8 || odd == Odd::Utf16LE || odd == Odd::Utf16BE;
+        // The text the reader should see: with a letter of Latin-1 beyond ASCII where UTF-8 gives one.
+        const QString accented = odd == Odd::Utf8 ? QStringLiteral("K\u00E4rvel") : Word;
 
         if (reader == Reader::NewRadio)
             writeFile(env->path("chosen.txt"), crLf(SavedConfiguration));
@@ -247,11 +264,24 @@ private slots:
             break;
         }
         case Odd::ByteOrderMark: writeFile(path, Bom + crLf(content)); break;
+        case Odd::Utf8:
+        case Odd::Utf8BeyondLatin1:
+        case Odd::Utf8CutOff: {
+            const QString text = QString::fromLatin1(crLf(content)).replace(Word, accented)
+                + (odd == Odd::Utf8BeyondLatin1 ? QStringLiteral("#\u2013\r\n") : QString());
+            writeFile(path, Bom + text.toUtf8() + (odd == Odd::Utf8CutOff ? "\xC3" : ""));   // cut in a character
+            break;
+        }
         default: {
             QStringEncoder encode(odd == Odd::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
                                   QStringConverter::Flag::WriteBom);
             const QString dash = odd == Odd::Utf16BeyondLatin1 ? QStringLiteral("\u2013 ") : QString();
-            writeFile(path, encode(QString::fromLatin1(crLf(content)).replace("Tower site", "Tower " + dash + "site")));
+            // Cut half-way through a character, or through a pair of surrogates.
+            const QByteArray cut = odd == Odd::Utf16OddLength       ? QByteArray("#")
+                                 : odd == Odd::Utf16LoneSurrogate ? QByteArray("\x3D\xD8", 2)
+                                                                  : QByteArray();
+            writeFile(path,
+                      encode(QString::fromLatin1(crLf(content)).replace("Tower site", "Tower " + dash + "site")) + cut);
         }
         }
         const QStringList written = odd == Odd::Utf16BeyondLatin1 ? crLfFileLines(path) : QStringList();
@@ -301,7 +331,7 @@ private slots:
             restore = std::make_unique<frmRestore>(*w);
             env->dialogs().answerOpen(path);
             restore->ReadConfigurationFile();
-            read = restore->box(QStringLiteral("NewUnitAddr"))->value();
+            read = restore->box(QStringLiteral("NewOwnerName"))->value();
             break;
         case Reader::LogAppend:
             env->dialogs().answerSave(path);
@@ -311,6 +341,8 @@ private slots:
         case Reader::SettingsStore:
             openWindow();
             read = QString::number(port->commPort());
+            if (decoded)
+                read += u' ' + GetSetting(App, QStringLiteral("Properties"), QStringLiteral("Site"));
             break;
         case Reader::Firmware:
             env->dialogs().answerOpen(path);
@@ -346,10 +378,11 @@ private slots:
             // record it lacks.
             QVERIFY2(read.startsWith(QLatin1String("Error: This firmware file is damaged. Line 2 ")), qPrintable(read));
         } else if (decoded) {
-            const QString expected = reader == Reader::Preset          ? QStringLiteral("Tower")
-                                   : reader == Reader::SettingsStore ? QStringLiteral("3")
-                                                                     : content.first();
-            QCOMPARE(read, expected);
+            QString expected = reader == Reader::Preset        ? Word
+                             : reader == Reader::SettingsStore ? "3 " + Word
+                             : reader == Reader::RestoreLoad   ? "North " + Word
+                                                               : content.first();
+            QCOMPARE(read, expected.replace(Word, accented));
             QVERIFY(env->dialogs().messages().isEmpty());
         }
 #endif

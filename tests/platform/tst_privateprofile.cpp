@@ -134,6 +134,10 @@ private slots:
         QTest::newRow("value is written as Latin-1")
             << QByteArray() << "A" << "k" << QString::fromUtf8("Straße")
             << QByteArray("[A]\r\nk=Stra\xdf" "e\r\n");
+        // Behind the mark a Latin-1 byte would read as damaged UTF-8 and the whole file be lost.
+        QTest::newRow("UTF-8 with a byte-order mark comes back as single-byte text without it")
+            << QByteArray("\xEF\xBB\xBF[A]\r\nk=Stra\xC3\x9F" "e\r\n") << "A" << "x" << QString::fromUtf8("é")
+            << QByteArray("[A]\r\nk=Stra\xdf" "e\r\nx=\xe9\r\n");
         QTest::newRow("last line ended by a lone CR keeps its key whole")
             << QByteArray("[Presets]\r\nOne=1\r\nTwo=2\r") << "Presets" << "Three" << "3"
             << QByteArray("[Presets]\r\nOne=1\r\nTwo=2\rThree=3\r\n");
