@@ -175,6 +175,8 @@ void frmCorvista::buildUi()
     Pages = buildSettingsPages(InfoFrame, {NetSet[0], NetSet[1], NetSet[2], NetSet[3], NetSet[4], NetSet[5]});
     settingsLayout->addWidget(SettingsTab);
     settingsLayout->addWidget(NetSetStack, 1);
+    // Tab takes the tab strip after the GENERAL frame beside it, and before the page below it.
+    QWidget::setTabOrder(InfoFrame->findChildren<QWidget *>().constLast(), SettingsTab);
     connect(SettingsTab, &QTabBar::currentChanged, this, [this] { SettingsTab_Click(); });
 
     frQuick = static_cast<QGroupBox *>(buildTasksView());
@@ -224,6 +226,8 @@ void frmCorvista::buildUi()
     auto *scroller = new QScrollArea(this);
     scroller->setObjectName(QStringLiteral("ContentScroller"));
     scroller->setFrameShape(QFrame::NoFrame);
+    // The controls take the focus; the view follows them.
+    scroller->setFocusPolicy(Qt::NoFocus);
     scroller->setWidgetResizable(true);
     scroller->setWidget(central);
     setCentralWidget(scroller);
@@ -273,12 +277,13 @@ QWidget *frmCorvista::buildTasksView()
     form->addRow(QStringLiteral("Output Power:"), powerRow);
     newRadio->addLayout(form);
     auto *roles = new QGridLayout;
+    // Made in the order Tab takes them: as the screen reads, each "?" after its own button.
     cmdMaster = new QPushButton(QStringLiteral("Master"), frNewRadio);
     cmdRemote = new QPushButton(QStringLiteral("Remote"), frNewRadio);
     cmdRepeater = new QPushButton(QStringLiteral("Repeater"), frNewRadio);
+    cmdRptHelp1 = new QPushButton(QStringLiteral("?"), frNewRadio);
     cmdSubRemote = new QPushButton(QStringLiteral("Sub-Remote"), frNewRadio);
     cmdSubRemote->setToolTip(QStringLiteral("A 'Sub-Remote' is a remote unit that talks through a repeater."));
-    cmdRptHelp1 = new QPushButton(QStringLiteral("?"), frNewRadio);
     cmdRptHelp2 = new QPushButton(QStringLiteral("?"), frNewRadio);
     for (QPushButton *help : {cmdRptHelp1, cmdRptHelp2}) {
         help->setToolTip(QStringLiteral("Store-and-Forward Repeater Setup"));
