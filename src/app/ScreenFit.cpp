@@ -149,9 +149,14 @@ void ContentFit::fit()
     // The window never needs to be made larger by hand to show its content, as far as the room goes;
     // a smaller minimum would let the content scroll where the screen has room for all of it.
     least = least.boundedTo(room).expandedTo(m_window.minimumSizeHint());
+    const QSize before = m_window.size();
     if (least != m_window.minimumSize())
         m_window.setMinimumSize(least);
-    ScreenFit::keepInside(m_window, area);
+    // A window the user has moved partly off the screen stays there, as long as nothing grew.
+    if (m_placeAgain || m_window.size() != before || m_window.width() > room.width()
+        || m_window.height() > room.height())
+        ScreenFit::keepInside(m_window, area);
+    m_placeAgain = false;
     m_fitting = false;
 }
 
@@ -179,6 +184,7 @@ void ContentFit::screenChanged()
 {
     watchScreen();
     emit roomChanged();
+    m_placeAgain = true;
     fitNow();
 }
 
@@ -194,11 +200,15 @@ bool ContentFit::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::Show:
+        if (watched != &m_window)
+            break;
         // The first show gives the window its screen: the room is known from here on.
-        if (watched == &m_window && m_screen != m_window.screen())
+        if (m_screen != m_window.screen()) {
             screenChanged();
-        else if (watched == &m_window)
+        } else {
+            m_placeAgain = true;
             fitNow();
+        }
         break;
     default:
         break;

@@ -74,4 +74,5 @@ private:
     QPointer<QWindow> m_handle;
     QPointer<QScreen> m_screen;
     bool m_fitting = false;
+    bool m_placeAgain = false;   // shown or moved to another room: placed inside it whatever else
 };
