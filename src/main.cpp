@@ -1,3 +1,4 @@
+#include "app/KeyboardAccess.h"
 #include "app/ScreenFit.h"
 #include "app/frmCorvista.h"
 #include "app/frmSplash.h"
@@ -16,6 +17,8 @@ int main(int argc, char *argv[])
 
     // Windows and dialogs stay inside the screen, however small it is.
     const ScreenFitter fitter;
+    // The keyboard reaches what the mouse reaches, in every window.
+    const KeyboardAccess keys;
     frmCorvista main;
     // A signal to quit (session end, kill, Ctrl+C) shuts down as the window's close does.
     QuitSignals::install(&main, [&main] { main.quitOnSignal(); });

@@ -1,4 +1,5 @@
-// A label that reports a click (the connection images, captions that act when clicked).
+// A label that reports a click (the connection images, captions that act when clicked). Tab
+// reaches it, and Enter or Space acts on it as a click does.
 #pragma once
 
 #include <QLabel>
@@ -7,16 +8,14 @@ class ClickableLabel : public QLabel
 {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    explicit ClickableLabel(QWidget *parent = nullptr);
+    explicit ClickableLabel(const QString &text, QWidget *parent = nullptr);
 
 signals:
     void clicked();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        QLabel::mousePressEvent(event);
-        if (isEnabled())
-            emit clicked();
-    }
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };

@@ -4,9 +4,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 
+class QScreen;
+class QScrollArea;
 class QWidget;
+class QWindow;
 
 namespace ScreenFit {
 
@@ -31,4 +35,44 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+};
+
+// Keeps a window whose content scrolls on its screen, whatever changes: after every change of the
+// content's layout (a view switched, a page or group shown or hidden, the terminal toggled), of the
+// window's own bars, of its screen or of the screen's available area or scale, the window is as
+// large as its content needs as far as the area allows, and never larger than the area. What the
+// area cannot hold scrolls inside the window, between its bars, which stay in view.
+class ContentFit : public QObject
+{
+    Q_OBJECT
+public:
+    ContentFit(QWidget &window, QScrollArea &scroller);
+
+    // The window's size that shows all of the content without scrolling.
+    QSize need();
+    // The size the window may have inside its screen's available area, its frame aside.
+    QSize room() const;
+    // Takes in the layout changes made so far and fits the window to them at once, for code that
+    // goes on to measure or resize the window; otherwise the fit follows the change by itself.
+    void fitNow();
+
+signals:
+    // Another screen, area or scale: the content may choose its arrangement for the new room; the
+    // window is fitted to it next.
+    void roomChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void fit();
+    void watchScreen();
+    void screenChanged();
+
+    QWidget &m_window;
+    QScrollArea &m_scroller;
+    QPointer<QWindow> m_handle;
+    QPointer<QScreen> m_screen;
+    bool m_fitting = false;
+    bool m_placeAgain = false;   // shown or moved to another room: placed inside it whatever else
 };

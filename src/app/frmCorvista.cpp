@@ -39,6 +39,7 @@
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -142,6 +143,7 @@ void frmCorvista::buildUi()
     outer->addWidget(txtTerm, 1);
 
     auto *middle = new QHBoxLayout;
+    m_middle = middle;
     middle->setSpacing(twips(120));
     InfoFrame = new QGroupBox(QStringLiteral("GENERAL"), central);
     InfoFrame->setObjectName(QStringLiteral("InfoFrame"));
@@ -174,6 +176,8 @@ void frmCorvista::buildUi()
     Pages = buildSettingsPages(InfoFrame, {NetSet[0], NetSet[1], NetSet[2], NetSet[3], NetSet[4], NetSet[5]});
     settingsLayout->addWidget(SettingsTab);
     settingsLayout->addWidget(NetSetStack, 1);
+    // Tab takes the tab strip after the GENERAL frame beside it, and before the page below it.
+    QWidget::setTabOrder(InfoFrame->findChildren<QWidget *>().constLast(), SettingsTab);
     connect(SettingsTab, &QTabBar::currentChanged, this, [this] { SettingsTab_Click(); });
 
     frQuick = static_cast<QGroupBox *>(buildTasksView());
@@ -219,7 +223,18 @@ void frmCorvista::buildUi()
     connect(imgConnected, &ClickableLabel::clicked, this, &frmCorvista::imgConnected_Click);
     connect(imgNotConnected, &ClickableLabel::clicked, this, &frmCorvista::imgNotConnected_Click);
 
-    setCentralWidget(central);
+    // What the screen cannot hold scrolls between the toolbar and the status bar, which stay in view.
+    auto *scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("ContentScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    // The controls take the focus; the view follows them.
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(central);
+    setCentralWidget(scroller);
+    m_content = central;
+    m_fit = new ContentFit(*this, *scroller);
+    connect(m_fit, &ContentFit::roomChanged, this, &frmCorvista::arrangeForScreen);
     arrangeQuickGroups(false);
     resize(1000, 700);
     connectReportButtons();
@@ -263,12 +278,13 @@ QWidget *frmCorvista::buildTasksView()
     form->addRow(QStringLiteral("Output Power:"), powerRow);
     newRadio->addLayout(form);
     auto *roles = new QGridLayout;
+    // Made in the order Tab takes them: as the screen reads, each "?" after its own button.
     cmdMaster = new QPushButton(QStringLiteral("Master"), frNewRadio);
     cmdRemote = new QPushButton(QStringLiteral("Remote"), frNewRadio);
     cmdRepeater = new QPushButton(QStringLiteral("Repeater"), frNewRadio);
+    cmdRptHelp1 = new QPushButton(QStringLiteral("?"), frNewRadio);
     cmdSubRemote = new QPushButton(QStringLiteral("Sub-Remote"), frNewRadio);
     cmdSubRemote->setToolTip(QStringLiteral("A 'Sub-Remote' is a remote unit that talks through a repeater."));
-    cmdRptHelp1 = new QPushButton(QStringLiteral("?"), frNewRadio);
     cmdRptHelp2 = new QPushButton(QStringLiteral("?"), frNewRadio);
     for (QPushButton *help : {cmdRptHelp1, cmdRptHelp2}) {
         help->setToolTip(QStringLiteral("Store-and-Forward Repeater Setup"));
@@ -322,10 +338,8 @@ void frmCorvista::arrangeQuickGroups(bool stacked)
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, stacked ? 3 : 2);
     grid->setColumnStretch(2, stacked ? 0 : 3);
-    // The window's minimum follows at once, for the placement that asks for it next.
+    // The content's minimum follows at once, for the placement that measures it next.
     grid->activate();
-    centralWidget()->layout()->activate();
-    layout()->activate();
 }
 
 void frmCorvista::buildMenus()
@@ -575,11 +589,20 @@ void frmCorvista::ClearTempFolder()
 
 void frmCorvista::placeOnScreen()
 {
-    const QRect area = ScreenFit::availableArea(*this);
+    arrangeForScreen();
+    m_fit->fitNow();
+    ScreenFit::centreInside(*this, ScreenFit::availableArea(*this));
+}
+
+void frmCorvista::arrangeForScreen()
+{
+    // The Tasks view's width with the groups in a row, whichever view shows now.
     arrangeQuickGroups(false);
-    if (minimumSizeHint().width() > ScreenFit::room(*this, area).width())
+    const QMargins margins = m_content->layout()->contentsMargins();
+    const int row = margins.left() + InfoFrame->minimumSizeHint().width() + m_middle->spacing()
+                    + frQuick->minimumSizeHint().width() + margins.right();
+    if (row > m_fit->room().width())
         arrangeQuickGroups(true);
-    ScreenFit::centreInside(*this, area);
 }
 
 void frmCorvista::ToggleTerminal()
@@ -589,9 +612,8 @@ void frmCorvista::ToggleTerminal()
     s.LayoutReady = false;
     const int paneHeight = txtTerm->height();
     txtTerm->setVisible(s.TerminalVisible);
-    // Let the layouts take in the pane's change before the window is resized to it.
-    centralWidget()->layout()->activate();
-    layout()->activate();
+    // The window's minimum takes in the pane's change before the window is resized to it.
+    m_fit->fitNow();
     if (!s.TerminalVisible) {
         // The frames move up under the toolbar and the window loses the pane and its margin.
         resize(width(), s.FormHeight0 - paneHeight - twips(120));

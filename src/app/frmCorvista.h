@@ -351,12 +351,17 @@ private:
     void arrangeQuickGroups(bool stacked);
     // Fits the window to its screen and centres it there.
     void placeOnScreen();
+    // PRESET goes under ACTION where the screen is too narrow for the three groups in a row.
+    void arrangeForScreen();
     void setConnectedImages(bool connected);
     void showDisconnectedState();
     void writeLog(const QString &data);
     // Appends a received chunk to RxBuffer, bounded, and notes whether it holds "CLOSED".
     void appendToRxBuffer(const QString &data);
 
+    QWidget *m_content = nullptr;   // everything between the toolbar and the status bar
+    class QHBoxLayout *m_middle = nullptr;   // GENERAL beside the Tasks or the Advanced view
+    class ContentFit *m_fit = nullptr;
     std::unique_ptr<QFile> m_logFile;
     QByteArray m_logQueue;      // received text not yet in the log file
     bool m_logWriting = false;  // writeLog is running (its Retry/Cancel box may be open)

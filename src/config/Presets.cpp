@@ -14,6 +14,7 @@
 #include "platform/SafeFile.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDir>
 #include <QEvent>
@@ -184,17 +185,27 @@ bool mayReplaceUnlistedPreset(const QString &path)
         == Msg::Yes;
 }
 
-// A preset button's mouse-up, by its index, as the window's handler takes it.
+// A preset button's mouse-up, by its index, as the window's handler takes it. The keyboard's
+// press of the focused button (Space, Enter) is its left button, the menu key its right.
 class PresetButtonWatch : public QObject
 {
 public:
-    PresetButtonWatch(frmCorvista &window, int index, QObject *parent)
-        : QObject(parent), m_window(window), m_index(index) {}
+    PresetButtonWatch(frmCorvista &window, int index, QPushButton *button)
+        : QObject(button), m_window(window), m_index(index)
+    {
+        // A mouse's release never gets to the button (below): this is the keyboard's press.
+        connect(button, &QPushButton::clicked, this, [this] { m_window.cmdPre_MouseUp(m_index, 1); });
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *button = static_cast<QPushButton *>(watched);
+        if (event->type() == QEvent::ContextMenu && button->isEnabled()
+            && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+            m_window.cmdPre_MouseUp(m_index, 2);
+            return true;
+        }
         // Qt hands a disabled button's mouse events to its filters too: a free slot, a slot
         // while disconnected or any slot during a programming run must not act on them.
         if (event->type() != QEvent::MouseButtonRelease || !button->isEnabled())
@@ -371,7 +382,9 @@ void frmCorvista::cmdPre_MouseUp(int index, int button)
     QPushButton *preset = cmdPre[index];
     if (button == 2) {
         shared().PresetMenuIndex = index;
-        dialogs().execMenu(*mnuPreset, QCursor::pos());
+        // Under the pointer that clicked, or under the button the keyboard chose.
+        dialogs().execMenu(*mnuPreset, preset->underMouse() ? QCursor::pos()
+                                                            : preset->mapToGlobal(QPoint(0, preset->height())));
         return;
     }
     if (button != 1)

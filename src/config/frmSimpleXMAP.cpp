@@ -62,6 +62,9 @@ frmSimpleXMAP::frmSimpleXMAP(CommControl &port, QWidget *parent) : QDialog(paren
     buttons->addStretch();
     buttons->addWidget(cmdSet);
     buttons->addWidget(cmdCancel);
+    // Tab takes the buttons as they stand in their row.
+    setTabOrder(cmdHelp, cmdSet);
+    setTabOrder(cmdSet, cmdCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblMain);
     layout->addLayout(grid);

@@ -15,6 +15,8 @@ TerminalPane::TerminalPane(QWidget *parent) : QPlainTextEdit(parent)
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
+    // Tab moves on to the next control, as in any text box of a form; Shift+Tab goes back.
+    setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!signalsBlocked())
             syncFromWidget();

@@ -83,6 +83,9 @@ frmLogin::frmLogin(frmCorvista &main, QWidget *parent) : QDialog(parent ? parent
     buttons->addWidget(NoneButton);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
+    // Tab takes the buttons as they stand in their row.
+    setTabOrder(NoneButton, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(InfoLabel);
     layout->addLayout(entry);

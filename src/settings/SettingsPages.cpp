@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLoggingCategory>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -112,6 +113,26 @@ void ValueBox::mousePressEvent(QMouseEvent *event)
         emit clicked();
 }
 
+void ValueBox::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_F2:
+        if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!event->isAutoRepeat() && isEnabled())
+                emit clicked();
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
 // One line is QLineEdit's own drawing; a box of several lines draws the same panel and puts
 // each line of its text under the one before.
 void ValueBox::paintEvent(QPaintEvent *event)
@@ -143,14 +164,26 @@ void ValueBox::paintEvent(QPaintEvent *event)
 // ---------------------------------------------------------------------------------------------
 
 SettingLabel::SettingLabel(const QString &caption, QWidget *parent)
-    : QLabel(caption, parent)
+    : ClickableLabel(caption, parent)
 {
 }
 
 void SettingLabel::mousePressEvent(QMouseEvent *event)
 {
+    // The help comes with the release, over the label.
     m_pressed = event->button() == Qt::LeftButton && isEnabled();
     QLabel::mousePressEvent(event);
+}
+
+void SettingLabel::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat() && isEnabled())
+            emit clicked();
+        event->accept();
+        return;
+    }
+    ClickableLabel::keyPressEvent(event);
 }
 
 void SettingLabel::mouseReleaseEvent(QMouseEvent *event)

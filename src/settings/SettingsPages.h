@@ -3,6 +3,7 @@
 // applies to them (by firmware revision and by radio mode).
 #pragma once
 
+#include "app/ClickableLabel.h"
 #include "settings/RadioSettingCatalogue.h"
 
 #include <QHash>
@@ -36,25 +37,26 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    // Enter, Space and F2 on the focused box edit the setting as a click does.
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     int m_lineCount = 1;
 };
 
-// A setting's name; a click on it asks for the setting's help.
-class SettingLabel : public QLabel
+// A setting's name; a click on it asks for the setting's help, and so do Enter and F1 when Tab
+// has brought the focus to it.
+class SettingLabel : public ClickableLabel
 {
     Q_OBJECT
 public:
     explicit SettingLabel(const QString &caption, QWidget *parent = nullptr);
 
-signals:
-    void clicked();
-
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool m_pressed = false;

@@ -67,10 +67,11 @@ frmSetup::frmSetup(frmCorvista &owner) : QWidget(&owner, Qt::Window), m_main(own
     DKey = new QPushButton(QStringLiteral("De-Key"), Frame1);
     DKey->setToolTip(QStringLiteral("Disables the transmitter"));
 
-    RxLabel = new ClickableLabel(QStringLiteral("Rx. Frequency"), Frame1);
+    // The frequencies' names give their help as the settings' names do.
+    RxLabel = new SettingLabel(QStringLiteral("Rx. Frequency"), Frame1);
     RxLabel->setToolTip(QStringLiteral("Click for more Information"));
     RxFrequency = new ValueBox(Frame1);
-    TxLabel = new ClickableLabel(QStringLiteral("Tx. Frequency"), Frame1);
+    TxLabel = new SettingLabel(QStringLiteral("Tx. Frequency"), Frame1);
     TxLabel->setToolTip(QStringLiteral("Click for more Information"));
     TxFrequency = new ValueBox(Frame1);
     for (ValueBox *box : {RxFrequency, TxFrequency}) {
@@ -100,6 +101,11 @@ frmSetup::frmSetup(frmCorvista &owner) : QWidget(&owner, Qt::Window), m_main(own
     layout->addWidget(Picture1);
     layout->addLayout(body, 1);
     setFixedSize(sizeHint().expandedTo(QSize(380, 0)));
+
+    // Tab goes through the frame row by row, as it reads.
+    QWidget *order[] = {RxLabel, RxFrequency, Key, TxLabel, TxFrequency, DKey, ExitButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(Key, &QPushButton::clicked, this, &frmSetup::Key_Click);
     connect(DKey, &QPushButton::clicked, this, &frmSetup::DKey_Click);

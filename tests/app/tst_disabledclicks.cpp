@@ -1,6 +1,8 @@
 // A disabled control takes no click, whichever way its clicks arrive: the preset buttons' filter,
-// the clickable connection images, the settings labels and value boxes, the splash labels' filter.
+// the clickable connection images, the settings labels and value boxes, the splash labels' filter,
+// and the keys that act as a click.
 #include "app/ClickableLabel.h"
+#include "app/KeyboardAccess.h"
 #include "app/frmCorvista.h"
 #include "app/frmSplash.h"
 #include "common/SharedState.h"
@@ -8,6 +10,7 @@
 #include "support/TestEnv.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -20,7 +23,7 @@
 
 namespace {
 
-enum class Click { Left, Right, PressOnly, ReleaseOnly, Double };
+enum class Click { Left, Right, PressOnly, ReleaseOnly, Double, Enter, Space, F1, F2, MenuKey };
 
 // The ways a mouse can act on a control, each sent as Qt sends the real one.
 void act(QWidget *w, Click click)
@@ -31,6 +34,15 @@ void act(QWidget *w, Click click)
     case Click::PressOnly: QTest::mousePress(w, Qt::LeftButton); break;
     case Click::ReleaseOnly: QTest::mouseRelease(w, Qt::LeftButton); break;
     case Click::Double: QTest::mouseDClick(w, Qt::LeftButton); break;
+    case Click::Enter: QTest::keyClick(w, Qt::Key_Return); break;
+    case Click::Space: QTest::keyClick(w, Qt::Key_Space); break;
+    case Click::F1: QTest::keyClick(w, Qt::Key_F1); break;
+    case Click::F2: QTest::keyClick(w, Qt::Key_F2); break;
+    case Click::MenuKey: {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(w, &menu);
+        break;
+    }
     }
 }
 
@@ -42,6 +54,17 @@ void addClickRows()
     QTest::newRow("press alone") << int(Click::PressOnly);
     QTest::newRow("release alone") << int(Click::ReleaseOnly);
     QTest::newRow("double click") << int(Click::Double);
+}
+
+// The keys that act on a focused control as a click does; the splash closes on any key.
+void addClickAndKeyRows()
+{
+    addClickRows();
+    QTest::newRow("Enter") << int(Click::Enter);
+    QTest::newRow("Space") << int(Click::Space);
+    QTest::newRow("F1") << int(Click::F1);
+    QTest::newRow("F2") << int(Click::F2);
+    QTest::newRow("the menu key") << int(Click::MenuKey);
 }
 
 void writePreset(const QString &home, int slot, const QString &caption)
@@ -64,6 +87,7 @@ class TestDisabledClicks : public QObject
 
     std::unique_ptr<TestEnv> env;
     MockCommControl *port = nullptr;
+    const KeyboardAccess keys;
 
     std::unique_ptr<frmCorvista> makeWindow()
     {
@@ -87,7 +111,7 @@ private slots:
 
     void cleanup() { env.reset(); }
 
-    void presetButtons_data() { addClickRows(); }
+    void presetButtons_data() { addClickAndKeyRows(); }
 
     // Slot 1 holds a preset but no radio is connected; slot 2 is free. Neither may ask to program,
     // open the preset menu or touch the port.
@@ -124,7 +148,7 @@ private slots:
         QCOMPARE(free->text(), QStringLiteral("(Empty)"));
     }
 
-    void presetButtonsDuringATask_data() { addClickRows(); }
+    void presetButtonsDuringATask_data() { addClickAndKeyRows(); }
 
     // While a Tasks-view operation runs, frQuick is disabled and with it every preset button,
     // though each keeps its own Enabled flag.
@@ -149,7 +173,7 @@ private slots:
         QVERIFY(port->written().isEmpty());
     }
 
-    void connectionImages_data() { addClickRows(); }
+    void connectionImages_data() { addClickAndKeyRows(); }
 
     void connectionImages()
     {
@@ -165,7 +189,7 @@ private slots:
         QVERIFY(port->written().isEmpty());
     }
 
-    void settingLabelsAndBoxes_data() { addClickRows(); }
+    void settingLabelsAndBoxes_data() { addClickAndKeyRows(); }
 
     void settingLabelsAndBoxes()
     {

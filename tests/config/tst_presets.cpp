@@ -1,6 +1,7 @@
 // The preset buttons against the simulated radio over a pseudo-terminal: buttons filled from the
 // preset files at start-up, saving a preset from the radio, programming the radio from one, and
 // the pop-up menu's view, delete, rename and description edit, with the files on disk.
+#include "app/KeyboardAccess.h"
 #include "app/frmCorvista.h"
 #include "common/SharedState.h"
 #include "config/frmViewer.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -97,6 +99,8 @@ const QString CaptionPrompt = QStringLiteral("Enter a short name for the preset.
 class TestPresets : public QObject
 {
     Q_OBJECT
+    const KeyboardAccess keys;
+
 private slots:
     void buttonsFromPresetFiles_data()
     {
@@ -422,15 +426,21 @@ private slots:
 
     void leftClickProgramsFromThePreset_data()
     {
+        QTest::addColumn<int>("key");   // 0: the mouse's left button
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("sent");
         QTest::newRow("Yes sends NewRadio.txt, then the preset")
-            << int(Msg::Yes) << QStringList{"CTS 7", "ADDR 1001", "XADDR 3"};
-        QTest::newRow("No sends nothing") << int(Msg::No) << QStringList{};
+            << 0 << int(Msg::Yes) << QStringList{"CTS 7", "ADDR 1001", "XADDR 3"};
+        QTest::newRow("No sends nothing") << 0 << int(Msg::No) << QStringList{};
+        QTest::newRow("Enter on the focused button asks the same")
+            << int(Qt::Key_Return) << int(Msg::Yes) << QStringList{"CTS 7", "ADDR 1001", "XADDR 3"};
+        QTest::newRow("Space on the focused button asks the same")
+            << int(Qt::Key_Space) << int(Msg::Yes) << QStringList{"CTS 7", "ADDR 1001", "XADDR 3"};
     }
 
     void leftClickProgramsFromThePreset()
     {
+        QFETCH(int, key);
         QFETCH(int, answer);
         QFETCH(QStringList, sent);
         RIG(rig, Scale, writableRadio());
@@ -438,7 +448,10 @@ private slots:
         writeLines(rig.env().path("NewRadio.txt"), {"#baseline", "CTS 7"});
         frmCorvista &w = connectQuietly(rig);
         rig.dialogs().answerMsgBox(answer);
-        QTest::mouseClick(w.cmdPre[2], Qt::LeftButton);
+        if (key)
+            QTest::keyClick(w.cmdPre[2], Qt::Key(key));
+        else
+            QTest::mouseClick(w.cmdPre[2], Qt::LeftButton);
         const auto shown = rig.dialogs().messages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("Program connected radio using preset: Pump station    ?"));
@@ -454,8 +467,17 @@ private slots:
         }
     }
 
+    void rightClickOpensThePresetMenu_data()
+    {
+        QTest::addColumn<int>("key");   // 0: the mouse's right button
+        QTest::newRow("a right click") << 0;
+        QTest::newRow("the menu key on the focused button") << int(Qt::Key_Menu);
+        QTest::newRow("Shift+F10 on the focused button") << int(Qt::Key_F10);
+    }
+
     void rightClickOpensThePresetMenu()
     {
+        QFETCH(int, key);
         RIG(rig, Scale, writableRadio());
         writePreset(rig, 2, "Tower site master", "Tower");
         frmCorvista &w = connectQuietly(rig);
@@ -470,7 +492,15 @@ private slots:
             }
         });
         poll.start();
-        QTest::mouseClick(w.cmdPre[1], Qt::RightButton);
+        if (key == Qt::Key_F10) {
+            QTest::keyClick(w.cmdPre[1], Qt::Key_F10, Qt::ShiftModifier);
+        } else if (key) {
+            // The platform's word for the menu key.
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(2, 2), w.cmdPre[1]->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(w.cmdPre[1], &menu);
+        } else {
+            QTest::mouseClick(w.cmdPre[1], Qt::RightButton);
+        }
         QCOMPARE(shared().PresetMenuIndex, 1);
         QCOMPARE(rig.dialogs().messageTexts(),
                  QStringList{"Delete Preset ?\r\n\r\nPreset Caption: Tower\r\n\r\nDescription: Tower site master"});

@@ -153,13 +153,29 @@ private slots:
         QCOMPARE(w.Pages.box(box)->text(), boxText);
     }
 
+    void acceptedEditReachesTheRadio_data()
+    {
+        QTest::addColumn<int>("key");   // 0: the mouse's left button
+        QTest::newRow("a click on the box") << 0;
+        QTest::newRow("Enter on the focused box") << int(Qt::Key_Return);
+        QTest::newRow("the keypad's Enter on the focused box") << int(Qt::Key_Enter);
+        QTest::newRow("Space on the focused box") << int(Qt::Key_Space);
+        QTest::newRow("F2 on the focused box") << int(Qt::Key_F2);
+    }
+
     void acceptedEditReachesTheRadio()
     {
+        QFETCH(int, key);
         RIG(rig, 0.02, openRadio());
         frmCorvista &w = connectQuietly(rig);
         setBox(w, QStringLiteral("UnitAddr"), QStringLiteral("UNIT 12345"));
         rig.dialogs().answerInput(QStringLiteral("UNIT 23456"));
-        click(w, QStringLiteral("UnitAddr"));
+        QWidget *box = w.Pages.box(QStringLiteral("UnitAddr"));
+        if (key)
+            QTest::keyClick(box, Qt::Key(key));
+        else
+            QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(rig.dialogs().shown.size(), 1);
         QCOMPARE(rig.radio().config().unit, QStringLiteral("23456"));
         QVERIFY(w.txtTerm->text().contains(QStringLiteral("PROGRAMMED OK")));
         QCOMPARE(rig.dialogs().shown[0].title, QStringLiteral("Program Unit Address"));

@@ -163,8 +163,17 @@ private slots:
     }
 
     // The user's own click on a label, with a radio connected: the help shows, nothing is sent.
+    void mouseClickShowsHelpAndSendsNothing_data()
+    {
+        QTest::addColumn<int>("key");   // 0: the mouse's left button
+        QTest::newRow("a click on the label") << 0;
+        QTest::newRow("Enter on the focused label") << int(Qt::Key_Return);
+        QTest::newRow("F1 on the focused label") << int(Qt::Key_F1);
+    }
+
     void mouseClickShowsHelpAndSendsNothing()
     {
+        QFETCH(int, key);
         w.reset();
         env.reset();
         RIG(rig, 0.02);
@@ -175,7 +184,13 @@ private slots:
         main.SettingsTab->setCurrentIndex(0);
         SettingLabel *label = main.Pages.label(u"RmdLabel"_s);
         QVERIFY(label->isVisible());
-        QTest::mouseClick(label, Qt::LeftButton);
+        if (key) {
+            // Tab reaches the label.
+            QVERIFY(label->focusPolicy() & Qt::TabFocus);
+            QTest::keyClick(label, Qt::Key(key));
+        } else {
+            QTest::mouseClick(label, Qt::LeftButton);
+        }
         Clock::pumpFor(100);
 
         QCOMPARE(rig.dialogs().messages().size(), 1);
