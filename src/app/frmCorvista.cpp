@@ -933,5 +933,6 @@ void frmCorvista::showCommErrorBox()
 
 Exchange::PortTimeout frmCorvista::portTimeout()
 {
-    return {[this] { StartPortTimeout(); }, [this] { StopPortTimeout(); }, [] { return shared().PortTimedOut; }};
+    return {[this](const std::function<bool()> &answered) { StartPortTimeout(answered); },
+            [this] { StopPortTimeout(); }, [] { return shared().PortTimedOut; }};
 }

@@ -141,7 +141,8 @@ public:
     void txtTerm_Paste(const QString &text);
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
-    void StartPortTimeout();
+    // answered: the waiting reader's last look at the port before the time-out counts.
+    void StartPortTimeout(const std::function<bool()> &answered = {});
     void StopPortTimeout();
     void tmrPortTO_Timer();
     void DisableRadioActions();
@@ -343,6 +344,7 @@ private:
     // Appends a received chunk to RxBuffer, bounded, and notes whether it holds "CLOSED".
     void appendToRxBuffer(const QString &data);
 
+    std::function<bool()> m_portAnswered;   // the armed time-out's last look (StartPortTimeout)
     std::unique_ptr<QFile> m_logFile;
     QByteArray m_logQueue;      // received text not yet in the log file
     bool m_logWriting = false;  // writeLog is running (its Retry/Cancel box may be open)

@@ -316,19 +316,31 @@ void frmCorvista::mnuCloseLog_Click()
     toolButtons["CloseLogFile"]->setEnabled(false);
 }
 
-void frmCorvista::StartPortTimeout()
+void frmCorvista::StartPortTimeout(const std::function<bool()> &answered)
 {
+    m_portAnswered = answered;
     Clock::startTimer(*tmrPortTO, 2000);
 }
 
 void frmCorvista::StopPortTimeout()
 {
     tmrPortTO->stop();
+    m_portAnswered = nullptr;
 }
 
 void frmCorvista::tmrPortTO_Timer()
 {
     tmrPortTO->stop();
+    // A program that was not running when the time ran out may find the answer waiting unread:
+    // the reader looks at the port once more, and an answer that is there is no time-out.
+    if (const std::function<bool()> answered = std::exchange(m_portAnswered, nullptr)) {
+        try {
+            if (answered())
+                return;
+        } catch (const CommError &e) {
+            qCInfo(lcLink) << "no last look at the port:" << e.text();
+        }
+    }
     shared().PortTimedOut = true;
     // A wait on a device that went away ends; the loss has been reported. So does the wait of an
     // operation that the user's Disconnect or Exit ended.

@@ -628,18 +628,25 @@ private slots:
     {
         QTest::addColumn<int>("holdAfterBytes");
         QTest::addColumn<int>("recordReplySize");
-        QTest::newRow("a loader that holds the line 30 s mid-file") << 20000 << 0;
-        QTest::newRow("a loader that says more than 1 MiB during the file") << 0 << 1400;
+        QTest::addColumn<int>("verdictDelayMs");
+        QTest::addColumn<int>("stallMs");   // the program does not run for this long once the file is out
+        QTest::newRow("a loader that holds the line 30 s mid-file") << 20000 << 0 << 0 << 0;
+        QTest::newRow("a loader that says more than 1 MiB during the file") << 0 << 1400 << 0 << 0;
+        // The answer waits in the kernel, unread, when the program looks at the clock again.
+        QTest::newRow("the program does not run past the grace while the verdict comes") << 0 << 0 << 1000 << 2500;
     }
 
     void verdictSurvivesASlowLineOrALongReply()
     {
         QFETCH(int, holdAfterBytes);
         QFETCH(int, recordReplySize);
+        QFETCH(int, verdictDelayMs);
+        QFETCH(int, stallMs);
         FakeRadio::Config config;
         config.stage = FakeRadio::Stage::Loader;
         config.holdAfterBytes = holdAfterBytes;
         config.holdSeconds = 30;
+        config.verdictDelayMs = verdictDelayMs;
         if (recordReplySize > 0)
             config.recordReply = QString(recordReplySize, QLatin1Char('.')) + QStringLiteral("\r\n");
         RIG(rig, 0.02, config);
@@ -649,11 +656,24 @@ private slots:
         frmCorvista &w = connectTo(rig);
         const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
         rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("slow.s28"), image));
+        bool transferSeen = false;
+        bool stalled = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            const frmProgram &p = frmProgram::instance();
+            if (p.isVisible() && p.windowTitle() == QLatin1String("Downloading Firmware to the radio..."))
+                transferSeen = true;
+            else if (transferSeen && stallMs > 0 && !std::exchange(stalled, true))
+                Clock::sleepMs(stallMs);
+        });
+        watch.start(1);
 
         {
             ThreadedRadio threaded(rig.radio(), rig.pty());
             w.mnuSendText_Click();
         }
+        watch.stop();
+        QCOMPARE(stalled, stallMs > 0);
 
         QCOMPARE(rig.radio().loaderLog().verdict, QStringLiteral("PROGRAMMED OK"));
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{Success});
@@ -734,18 +754,39 @@ private slots:
         QCOMPARE(rig.pty().baudRate(), 19200);
     }
 
-    void loaderThatDoesNotWakeLeavesTheRadioDisconnected()
+    void loaderWakeUpHasThirtyAttempts_data()
     {
-        RIG(rig, 0.01);
+        QTest::addColumn<int>("silentAttempts");   // -1: the loader never answers
+        QTest::newRow("a loader that never wakes leaves the radio disconnected") << -1;
+        // Its answer comes during the last attempt's pauses, when nothing is read.
+        QTest::newRow("a loader that answers the last attempt takes the file") << 29;
+    }
+
+    void loaderWakeUpHasThirtyAttempts()
+    {
+        QFETCH(int, silentAttempts);
+        RIG(rig, silentAttempts < 0 ? 0.01 : 0.2);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
         rig.dialogs().answerMsgBox(Msg::Yes);
         const int bursts = rig.radio().burstsHeard();
-        // The radio goes quiet once it is asked to erase itself.
-        rig.dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &) { rig.radio().config().silentBursts = -1; };
+        // The radio goes quiet once it has erased itself.
+        onHeard(&rig.pty(), &rig.radio(), "YES\r", [&] {
+            rig.radio().config().silentBursts = silentAttempts < 0 ? -1 : bursts + silentAttempts;
+        }, Qt::DirectConnection);
 
-        w.mnuSendText_Click();
+        {
+            // A radio of its own answers while the program pauses, as a real one does.
+            ThreadedRadio threaded(rig.radio(), rig.pty());
+            w.mnuSendText_Click();
+        }
 
+        if (silentAttempts >= 0) {
+            QCOMPARE(titles(rig), (QStringList{Erase, QStringLiteral("Programmed OK")}));
+            QCOMPARE(rig.radio().config().version, QStringLiteral("3.3.0"));
+            verifyBackAt19200(rig, w);
+            return;
+        }
         QCOMPARE(titles(rig), QStringList{Erase});
         QCOMPARE(w.txtTerm->text(), QStringLiteral("Error. Please reconnect."));
         QVERIFY(!w.MSComm1->portOpen());
