@@ -464,7 +464,8 @@ private slots:
     {
         QFETCH(QString, wayOut);
         QFETCH(int, signal);
-        RIG(rig, 0.02, writableRadio());
+        // The verdict is judged here: its 1.5 s of grace are 300 ms of real time at this scale.
+        RIG(rig, 0.2, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.quitOnUnload = false;
         shared().LogoutOnQuitPref = true;

@@ -26,6 +26,10 @@ const QString Erase = QStringLiteral("Erase Current Firmware?");
 const QString Success = QStringLiteral("Radio programming was successful.");
 const QString Failed = QStringLiteral("Radio programming FAILED.");
 const QString LinkSettings = QStringLiteral("19200,N,8,1");
+// Rows that judge the loader's verdict run at this scale: its 1.5 s of grace are 300 ms of real
+// time, and the 0.3 s between a late verdict and the end of that time 60 ms, room for a busy
+// machine.
+constexpr double VerdictScale = 0.2;
 
 QString fixture(const QString &name)
 {
@@ -343,7 +347,7 @@ private slots:
 
     void validUpgradeEndToEnd()
     {
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         // The boxes let events run as real ones do, so the radio takes what is sent while the
         // user reads them.
@@ -393,7 +397,7 @@ private slots:
 
     void fileShorterThanOneBlock()
     {
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         const QString path = fixture("short.s28");
         QVERIFY(contents(path).size() < w.MSComm1->outBufferSize());
@@ -414,7 +418,7 @@ private slots:
     {
         FakeRadio::Config config;
         config.stage = FakeRadio::Stage::Loader;
-        RIG(rig, 0.02, config);
+        RIG(rig, VerdictScale, config);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
 
@@ -434,7 +438,7 @@ private slots:
 
     void radioReadingAtLineSpeedStillGivesItsVerdict()
     {
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
         rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("paced.s28"), image));
@@ -465,7 +469,7 @@ private slots:
     void timerDeadlinesWaitForTheTransfer()
     {
         QFETCH(int, keepAliveCount);
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         SharedState &s = shared();
         s.KeepAlivePref = true;
@@ -570,9 +574,7 @@ private slots:
         QFETCH(double, atLeast);
         FakeRadio::Config config;
         config.verdictDelayMs = delayMs;
-        // The 0.3 s between a late verdict and the end of the loader's time are 60 ms of real time
-        // here: room for a busy machine.
-        RIG(rig, 0.2, config);
+        RIG(rig, VerdictScale, config);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
         rig.dialogs().answerMsgBox(Msg::Yes);
@@ -649,7 +651,7 @@ private slots:
         config.verdictDelayMs = verdictDelayMs;
         if (recordReplySize > 0)
             config.recordReply = QString(recordReplySize, QLatin1Char('.')) + QStringLiteral("\r\n");
-        RIG(rig, 0.02, config);
+        RIG(rig, VerdictScale, config);
         // Only a driver that reports its queue tells when the held bytes have left.
         if (holdAfterBytes > 0)
             rig.useUartQueue();
@@ -765,7 +767,7 @@ private slots:
     void loaderWakeUpHasThirtyAttempts()
     {
         QFETCH(int, silentAttempts);
-        RIG(rig, silentAttempts < 0 ? 0.01 : 0.2);
+        RIG(rig, silentAttempts < 0 ? 0.01 : VerdictScale);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
         rig.dialogs().answerMsgBox(Msg::Yes);

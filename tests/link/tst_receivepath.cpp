@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -141,14 +140,12 @@ private slots:
         QCOMPARE(w->txtTerm->length(), TerminalPane::Limit);
         QCOMPARE(w->txtTerm->text(), QString(10096, QLatin1Char('c')) + QString(10000, QLatin1Char('d')));
 
-        // A megabyte without a CR: only its end shows, and quickly (a loose bound).
+        // A megabyte without a CR: only its end shows (benchmarks/bench_receivepath prints how
+        // long it takes).
         QByteArray burst;
         for (int i = 0; burst.size() < 1000000; ++i)
             burst += QByteArray::number(i) + ' ';
-        QElapsedTimer t;
-        t.start();
         receive(burst);
-        QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(w->txtTerm->text(), QString::fromLatin1(burst.right(TerminalPane::Limit)));
         QCOMPARE(shownText(), w->txtTerm->text());
     }
