@@ -4,11 +4,11 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QLoggingCategory>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
