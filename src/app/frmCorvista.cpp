@@ -906,6 +906,7 @@ bool frmCorvista::Form_Unload()
             else if (s.LogoutOnQuitPref)
                 dialogs().notice(text, Msg::Exclamation, QStringLiteral("Error"));
             m_unloaded = true;
+            Dialogs::withdrawAll();
             Timer1->stop();
             if (quitOnUnload)
                 QCoreApplication::quit();
@@ -915,6 +916,8 @@ bool frmCorvista::Form_Unload()
     if (s.LogFileNum != 0)
         mnuCloseLog_Click();
     m_unloaded = true;
+    // A question that waited for an operation has no window left to ask for.
+    Dialogs::withdrawAll();
     Timer1->stop();
     Timer2->stop();
     tmrPortTO->stop();
@@ -963,5 +966,6 @@ void frmCorvista::showCommErrorBox()
 
 Exchange::PortTimeout frmCorvista::portTimeout()
 {
-    return {[this] { StartPortTimeout(); }, [this] { StopPortTimeout(); }, [] { return shared().PortTimedOut; }};
+    return {[this](const std::function<bool()> &answered) { StartPortTimeout(answered); },
+            [this] { StopPortTimeout(); }, [] { return shared().PortTimedOut; }};
 }

@@ -146,7 +146,8 @@ public:
     bool txtTerm_TypedText(const QString &text);
     void mnuOpenLog_Click();
     void mnuCloseLog_Click();
-    void StartPortTimeout();
+    // answered: the waiting reader's last look at the port before the time-out counts.
+    void StartPortTimeout(const std::function<bool()> &answered = {});
     void StopPortTimeout();
     void tmrPortTO_Timer();
     void DisableRadioActions();
@@ -356,15 +357,31 @@ private:
     void setConnectedImages(bool connected);
     void showDisconnectedState();
     void writeLog(const QString &data);
+    // Writes what is kept for the log; a failure asks Retry or Cancel (once the link is free).
+    void flushLog();
+    void logWriteAnswered(int answer);
+    // Once a tick: the log's name still leads to the open file, or the user is asked.
+    void checkLogStillThere();
+    void logGoneAnswered(int answer);
+    void keepSavesOffTheLog();
+    // The answer to a line error's box: Cancel disconnects.
+    void lineErrorAnswered(int answer);
     // Appends a received chunk to RxBuffer, bounded, and notes whether it holds "CLOSED".
     void appendToRxBuffer(const QString &data);
 
     QWidget *m_content = nullptr;   // everything between the toolbar and the status bar
     class QHBoxLayout *m_middle = nullptr;   // GENERAL beside the Tasks or the Advanced view
     class ContentFit *m_fit = nullptr;
+    std::function<bool()> m_portAnswered;   // the armed time-out's last look (StartPortTimeout)
     std::unique_ptr<QFile> m_logFile;
-    QByteArray m_logQueue;      // received text not yet in the log file
-    bool m_logWriting = false;  // writeLog is running (its Retry/Cancel box may be open)
+    QByteArray m_logQueue;      // received text not yet in the log file (bounded)
+    qint64 m_logDropped = 0;    // bytes past that bound, lost since the log was last written
+    QByteArray m_logSinceCheck; // written since the log's name was last seen to lead to its file
+    bool m_logWriting = false;  // flushLog is running (its Retry/Cancel box may be open)
+    // A question about the log is open or waits for the link: the traffic is kept meanwhile.
+    enum class LogTrouble { None, WriteFailed, Gone };
+    LogTrouble m_logTrouble = LogTrouble::None;
+    QTimer *m_logWatch = nullptr;
     // How much of RxBuffer the receive path has searched for "CLOSED", the text it searched (to
     // tell when a sender has reset it) and whether the word was found there.
     qsizetype m_rxSearchedTo = 0;

@@ -87,29 +87,38 @@ void collectNudgePrompts(CommControl &port, QString &collected, int nudges)
         NudgePromptsWaitMs);
 }
 
-// Collects the "ser" answer until it ends with the prompt; false when the port time-out ended it.
-bool awaitSerialNumber(CommControl &port, const Exchange::PortTimeout &timeout, QString &collected)
+// Collects the "ser" answer until it ends with the prompt, nudging the radio meanwhile; false when
+// the port time-out ended it.
+bool collectSerialNumber(CommControl &port, const Exchange::PortTimeout &timeout, QString &collected, int &nudges)
 {
-    timeout.start();
-    int nudges = 0;
-    qint64 nudgeDue = Clock::nowMs() + NudgeIntervalMs;
-    bool reached = Exchange::promptReached(collected, Exchange::PromptEnd::LastCharIsPrompt);
-    while (!reached) {
+    const auto reached = [&] { return Exchange::promptReached(collected, Exchange::PromptEnd::LastCharIsPrompt); };
+    if (reached())
+        return true;
+    const Exchange::ArmedPortTimeout armed(timeout, [&] {
         collected += port.inputText();
-        reached = Exchange::promptReached(collected, Exchange::PromptEnd::LastCharIsPrompt);
-        if (reached)
-            break;
+        return reached();
+    });
+    qint64 nudgeDue = Clock::nowMs() + NudgeIntervalMs;
+    for (;;) {
+        collected += port.inputText();
+        if (reached())
+            return true;
         Clock::waitFor([&] { return port.inBufferCount() > 0 || timeout.timedOut(); },
                        qMax<qint64>(1, nudgeDue - Clock::nowMs()));
         if (timeout.timedOut())
-            break;
+            return false;
         if (Clock::nowMs() >= nudgeDue) {
             Exchange::sendRaw(port, QByteArrayLiteral("\r\n"));
             ++nudges;
             nudgeDue = Clock::nowMs() + NudgeIntervalMs;
         }
     }
-    timeout.stop();
+}
+
+bool awaitSerialNumber(CommControl &port, const Exchange::PortTimeout &timeout, QString &collected)
+{
+    int nudges = 0;
+    const bool reached = collectSerialNumber(port, timeout, collected, nudges);
     if (reached && nudges > 0)
         collectNudgePrompts(port, collected, nudges);
     return reached;

@@ -155,6 +155,9 @@ bool wakeLoader(frmCorvista &w)
             Exchange::sendRaw(port, QByteArray("\r\r"));
             Clock::sleepMs(100);
         }
+        // The answer to the last attempt is looked at before the loader is given up.
+        if (attempt == 29)
+            Clock::doEvents();
         w.txtTerm->writeAtEnd(QStringLiteral(">"));
         if (s.RxBuffer.endsWith(QLatin1Char('>'))) {
             Clock::sleepMs(1000);

@@ -174,6 +174,11 @@ void frmCorvista::WakeRadio()
             }
             ++attempts;
         }
+        // The last attempt's answer came during its pauses: it is looked at before giving up.
+        if (!answered) {
+            Clock::doEvents();
+            answered = s.RxBuffer.endsWith(QLatin1Char('>'));
+        }
         if (!answered) {
             DisconnectRadio();
             txtTerm->setText(QStringLiteral("Error. Please reconnect."));

@@ -199,7 +199,10 @@ bool polledPromptExchange(CommControl &port, const QByteArray &commandBytes, int
     port.output(commandBytes);
     if (pauseMs > 0)
         Clock::sleepMs(pauseMs);
-    timeout.start();
+    const ArmedPortTimeout armed(timeout, [&] {
+        collected += port.inputText();
+        return promptReached(collected, end);
+    });
     bool reached = false;
     for (;;) {
         if (pollPauseMs > 0)
@@ -217,7 +220,6 @@ bool polledPromptExchange(CommControl &port, const QByteArray &commandBytes, int
         // Wait in the event loop for more input or the time-out, rather than spinning.
         Clock::waitFor([&] { return port.inBufferCount() > 0 || timeout.timedOut(); }, 100);
     }
-    timeout.stop();
     return reached;
 }
 

@@ -153,9 +153,28 @@ public:
 // input into `collected` until it ends with the prompt or the port time-out fires.
 struct PortTimeout
 {
-    std::function<void()> start;
+    // Arms the time-out. answered is the wait's last look: when the time runs out, it reads the
+    // port and tells whether the answer came after all (while the program was not running), and
+    // then the time-out does not fire.
+    std::function<void(const std::function<bool()> &answered)> start;
     std::function<void()> stop;
     std::function<bool()> timedOut;
+};
+
+// Disarms the time-out on every way out of a wait (its last look reads the wait's own buffer).
+class ArmedPortTimeout
+{
+public:
+    ArmedPortTimeout(const PortTimeout &timeout, const std::function<bool()> &answered) : m_timeout(timeout)
+    {
+        m_timeout.start(answered);
+    }
+    ~ArmedPortTimeout() { m_timeout.stop(); }
+    ArmedPortTimeout(const ArmedPortTimeout &) = delete;
+    ArmedPortTimeout &operator=(const ArmedPortTimeout &) = delete;
+
+private:
+    const PortTimeout &m_timeout;
 };
 
 enum class PromptEnd {

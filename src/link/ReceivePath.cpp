@@ -9,6 +9,7 @@
 #include "link/TerminalPane.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/FileIdentity.h"
 #include "platform/LinkGate.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
@@ -33,17 +34,41 @@ QString logFailure(const QString &path, const QString &what, const QString &why)
     return QStringLiteral("The log file could not be ") + what + QStringLiteral(":\r\n")
         + QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n") + why;
 }
+
+// The log's questions (a write that failed, a file that went) are one at a time, under one key.
+const QString LogQuestion = QStringLiteral("log");
+// While the log cannot be written the traffic is kept for it, up to this much; what comes after
+// that is lost, and the question says how much.
+constexpr qsizetype LogKeptLimit = 8 << 20;
+// How often the log's name is checked to lead to the open file (nominal ms).
+constexpr int LogCheckMs = 1000;
+
+QString lineErrorTitle()
+{
+    return QStringLiteral("Click Cancel to quit, OK to ignore.");
+}
+
+// Appends what fits under the bound; returns how many bytes did not.
+qint64 keepBounded(QByteArray &kept, const QByteArray &bytes)
+{
+    const qsizetype room = qMax<qsizetype>(0, LogKeptLimit - kept.size());
+    kept += bytes.left(room);
+    return bytes.size() - qMin(room, bytes.size());
+}
 } // namespace
 
 
 void frmCorvista::MSComm1_OnComm()
 {
     SharedState &s = shared();
-    // A lost device is news for whoever reads the port directly too: it is never left aside.
-    if (s.IgnoreCommEvents && MSComm1->commEvent() != CommEv::DeviceLost)
+    // A lost device is news for whoever reads the port directly too, and so is a line error: what
+    // that reader takes in may be damaged. Neither is left aside.
+    const int event = MSComm1->commEvent();
+    const bool lineError = event != CommEv::Send && event != CommEv::Receive && event != CommEv::DeviceLost
+                           && CommEv::eventText(event).isEmpty();
+    if (s.IgnoreCommEvents && event != CommEv::DeviceLost && !lineError)
         return;
     try {
-        const int event = MSComm1->commEvent();
         if (event == CommEv::Receive) {
             QString data = MSComm1->inputText();
             ShowReceivedText(txtTerm, data);
@@ -74,14 +99,30 @@ void frmCorvista::MSComm1_OnComm()
         if (s.ShowCommStatus)
             setStatusText(QStringLiteral("Status: ") + errText);
         dialogs().beep();
-        const int answer = MsgBox(errText, Msg::OKCancel, Msg::NoIcon, QStringLiteral("Click Cancel to quit, OK to ignore."));
-        if (answer == Msg::Cancel) {
-            DisconnectRadio();
-            s.ConnectAborted = true;
-            if (MSComm1->portOpen())
-                MSComm1->setPortOpen(false);
-        }
+        // Cancel would disconnect under an operation that holds the link (a firmware transfer
+        // left with an erased radio): the operation goes on as after OK, and the box comes once
+        // it has ended, one for each kind of error met meanwhile.
+        const std::optional<int> answer = dialogs().askOrHold(
+            QStringLiteral("line error ") + errText, [errText] { return errText; }, Msg::OKCancel, Msg::NoIcon,
+            lineErrorTitle(), [this](int later) { lineErrorAnswered(later); });
+        if (answer)
+            lineErrorAnswered(*answer);
         Clock::startTimer(*Timer2, 2000);
+    } catch (const CommError &e) {
+        if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
+            showCommErrorBox();
+    }
+}
+
+void frmCorvista::lineErrorAnswered(int answer)
+{
+    if (answer != Msg::Cancel || m_unloaded)
+        return;
+    try {
+        DisconnectRadio();
+        shared().ConnectAborted = true;
+        if (MSComm1->portOpen())
+            MSComm1->setPortOpen(false);
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)
             showCommErrorBox();
@@ -167,11 +208,17 @@ void frmCorvista::appendToRxBuffer(const QString &data)
 
 void frmCorvista::writeLog(const QString &data)
 {
-    // Text that arrives while the Retry/Cancel box is open waits behind what is still unwritten,
-    // so the file keeps the terminal's order and one failure asks once.
-    m_logQueue += data.toLatin1();
-    if (m_logWriting)
+    m_logDropped += keepBounded(m_logQueue, data.toLatin1());
+    // Text that arrives while a question about the log is open, or waits for an operation to
+    // end, waits behind what is still unwritten: the file keeps the terminal's order and one
+    // failure asks once.
+    if (m_logWriting || m_logTrouble != LogTrouble::None)
         return;
+    flushLog();
+}
+
+void frmCorvista::flushLog()
+{
     m_logWriting = true;
     struct Done
     {
@@ -181,22 +228,121 @@ void frmCorvista::writeLog(const QString &data)
     for (;;) {
         if (!m_logFile) {
             m_logQueue.clear();
+            m_logDropped = 0;
             return;
         }
         // A retry goes on where the failed write stopped, so nothing is logged twice.
         const qint64 n = m_logFile->write(m_logQueue);
-        if (n > 0)
+        if (n > 0) {
+            keepBounded(m_logSinceCheck, m_logQueue.left(n));
             m_logQueue.remove(0, n);
-        if (m_logQueue.isEmpty() && m_logFile->flush())
+            // A short write says nothing yet: the next one goes on, or tells why it cannot.
+            if (!m_logQueue.isEmpty())
+                continue;
+        }
+        // A flush that wrote part of the file's buffer fails without the system's reason; the
+        // next one writes the rest or gives it.
+        if (m_logQueue.isEmpty() && (m_logFile->flush() || m_logFile->flush())) {
+            m_logDropped = 0;
             return;
-        const int answer = MsgBox(logFailure(LogFileName, QStringLiteral("written"), m_logFile->errorString()),
-                                  Msg::RetryCancel, Msg::Critical, Dialogs::applicationTitle());
-        if (answer != Msg::Retry) {
-            mnuCloseLog_Click();
+        }
+        const QString why = m_logFile->errorString();
+        m_logTrouble = LogTrouble::WriteFailed;
+        const std::optional<int> answer = dialogs().askOrHold(
+            LogQuestion,
+            [this, why] {
+                QString text = logFailure(LogFileName, QStringLiteral("written"), why);
+                if (m_logDropped > 0)
+                    text += QStringLiteral("\r\n\r\n%1 bytes received since then could not be kept for it.")
+                                .arg(m_logDropped);
+                return text;
+            },
+            Msg::RetryCancel, Msg::Critical, Dialogs::applicationTitle(),
+            [this](int later) { logWriteAnswered(later); });
+        // Asked once the operation has ended: the traffic is kept for it meanwhile.
+        if (!answer)
+            return;
+        m_logTrouble = LogTrouble::None;
+        if (*answer != Msg::Retry) {
             m_logQueue.clear();
+            mnuCloseLog_Click();
             return;
         }
     }
+}
+
+void frmCorvista::logWriteAnswered(int answer)
+{
+    m_logTrouble = LogTrouble::None;
+    if (!m_logFile)
+        return;
+    if (answer == Msg::Retry) {
+        flushLog();
+        return;
+    }
+    m_logQueue.clear();
+    mnuCloseLog_Click();
+}
+
+void frmCorvista::checkLogStillThere()
+{
+    if (!m_logFile || m_logWriting || m_logTrouble != LogTrouble::None)
+        return;
+    if (FileIdentity::nameLeadsTo(*m_logFile, LogFileName)) {
+        m_logSinceCheck.clear();
+        return;
+    }
+    qCInfo(lcLink) << "the log file is no longer at its name:" << LogFileName;
+    // What went into the file since its name last led to it is in a file nobody can reach (or
+    // under another name): it goes to the file made again, ahead of what comes meanwhile.
+    QByteArray kept = std::exchange(m_logSinceCheck, QByteArray());
+    m_logDropped += keepBounded(kept, m_logQueue);
+    m_logQueue = kept;
+    m_logTrouble = LogTrouble::Gone;
+    const std::optional<int> answer = dialogs().askOrHold(
+        LogQuestion,
+        [this] {
+            return QStringLiteral("The log file is no longer there: it was deleted or moved while it was open.\r\n")
+                + QDir::toNativeSeparators(LogFileName)
+                + QStringLiteral("\r\n\r\nCreate it again and go on writing the log?");
+        },
+        Msg::YesNo, Msg::Exclamation, Dialogs::applicationTitle(), [this](int later) { logGoneAnswered(later); });
+    if (answer)
+        logGoneAnswered(*answer);
+}
+
+void frmCorvista::logGoneAnswered(int answer)
+{
+    m_logTrouble = LogTrouble::None;
+    if (!m_logFile)
+        return;
+    if (answer != Msg::Yes) {
+        m_logQueue.clear();
+        mnuCloseLog_Click();
+        return;
+    }
+    auto file = std::make_unique<QFile>(LogFileName);
+    QString error;
+    if (!RegularFile::openForAppend(*file, &error)) {
+        m_logQueue.clear();
+        mnuCloseLog_Click();
+        MsgBox(logFailure(LogFileName, QStringLiteral("opened"), error), Msg::OKOnly, Msg::Exclamation,
+               Dialogs::applicationTitle());
+        return;
+    }
+    SafeFile::release(m_logFile.get());
+    m_logFile->close();
+    m_logFile = std::move(file);
+    keepSavesOffTheLog();
+    flushLog();
+}
+
+void frmCorvista::keepSavesOffTheLog()
+{
+    // A save onto the log would replace the file under it, and the traffic would go on into the
+    // old file, which no name reaches any more.
+    SafeFile::keepOff(m_logFile.get(), QStringLiteral("It is the communications log, open and being written. "
+                                                      "Close the log first, or save under another name."));
 }
 
 void frmCorvista::txtTerm_KeyPress(int &KeyAscii)
@@ -300,10 +446,13 @@ void frmCorvista::mnuOpenLog_Click()
         return;
     }
     m_logFile = std::move(file);
-    // A save onto the log would replace the file under it, and the traffic would go on into the
-    // old file, which no name reaches any more.
-    SafeFile::keepOff(m_logFile.get(), QStringLiteral("It is the communications log, open and being written. "
-                                                      "Close the log first, or save under another name."));
+    keepSavesOffTheLog();
+    m_logSinceCheck.clear();
+    if (!m_logWatch) {
+        m_logWatch = new QTimer(this);
+        connect(m_logWatch, &QTimer::timeout, this, &frmCorvista::checkLogStillThere);
+    }
+    Clock::startTimer(*m_logWatch, LogCheckMs);
     s.LogFileNum = 1;
     setWindowTitle(QStringLiteral("Wavecrest Terminal - ") + QFileInfo(LogFileName).fileName());
     mnuOpenLog->setEnabled(false);
@@ -314,11 +463,23 @@ void frmCorvista::mnuOpenLog_Click()
 
 void frmCorvista::mnuCloseLog_Click()
 {
+    // A question about the log that still waits has nothing left to ask about.
+    Dialogs::withdraw(LogQuestion);
+    if (m_logWatch)
+        m_logWatch->stop();
     if (m_logFile) {
+        // What was kept for a file that could not be written goes in now if it can: nobody is
+        // asked any more. It does not go after a file that was deleted under the log.
+        if (!m_logQueue.isEmpty() && m_logTrouble != LogTrouble::Gone)
+            m_logFile->write(m_logQueue);
         SafeFile::release(m_logFile.get());
         m_logFile->close();
     }
     m_logFile.reset();
+    m_logQueue.clear();
+    m_logSinceCheck.clear();
+    m_logDropped = 0;
+    m_logTrouble = LogTrouble::None;
     shared().LogFileNum = 0;
     mnuOpenLog->setEnabled(true);
     toolButtons["OpenLogFile"]->setEnabled(true);
@@ -326,19 +487,31 @@ void frmCorvista::mnuCloseLog_Click()
     toolButtons["CloseLogFile"]->setEnabled(false);
 }
 
-void frmCorvista::StartPortTimeout()
+void frmCorvista::StartPortTimeout(const std::function<bool()> &answered)
 {
+    m_portAnswered = answered;
     Clock::startTimer(*tmrPortTO, 2000);
 }
 
 void frmCorvista::StopPortTimeout()
 {
     tmrPortTO->stop();
+    m_portAnswered = nullptr;
 }
 
 void frmCorvista::tmrPortTO_Timer()
 {
     tmrPortTO->stop();
+    // A program that was not running when the time ran out may find the answer waiting unread:
+    // the reader looks at the port once more, and an answer that is there is no time-out.
+    if (const std::function<bool()> answered = std::exchange(m_portAnswered, nullptr)) {
+        try {
+            if (answered())
+                return;
+        } catch (const CommError &e) {
+            qCInfo(lcLink) << "no last look at the port:" << e.text();
+        }
+    }
     shared().PortTimedOut = true;
     // A wait on a device that went away ends; the loss has been reported. So does the wait of an
     // operation that the user's Disconnect or Exit ended.

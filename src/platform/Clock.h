@@ -29,7 +29,8 @@ void doEvents();
 
 // Event-pumping wait: returns true as soon as done() holds, false once timeoutMs (nominal) has
 // passed. Handles the pending events once before the first test of done(), then blocks in the
-// event loop between events; done() is tested after each event batch.
+// event loop between events; done() is tested after each event batch. Past the deadline it
+// handles what is pending once more, without waiting, and tests done() a last time.
 bool waitFor(const std::function<bool()> &done, qint64 timeoutMs);
 
 // Pump events for a fixed nominal time (a wait whose condition never holds).

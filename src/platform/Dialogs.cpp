@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -16,12 +17,36 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+#include <deque>
 #include <optional>
+
+Q_LOGGING_CATEGORY(lcDialogs, "wavecrest.dialogs", QtWarningMsg)
 
 namespace {
 
 QPointer<QWidget> g_parent;
 std::function<void()> g_refusal;
+
+// A question that waits for the link to be free.
+struct WaitingQuestion
+{
+    QString key;
+    std::function<QString()> text;
+    int buttons;
+    int icon;
+    QString title;
+    std::function<void(int)> answered;
+};
+
+std::deque<WaitingQuestion> g_waiting;
+bool g_askingPosted = false;
+bool g_asking = false;
+
+void dropWaiting(const QString &key)
+{
+    std::erase_if(g_waiting, [&key](const WaitingQuestion &q) { return q.key == key; });
+}
 
 // The prompts are written with CR or CR LF line ends; a Qt label breaks lines only at LF and
 // draws a CR as a blank.
@@ -188,14 +213,85 @@ int cancelledAnswer(int buttons)
 
 } // namespace
 
+std::optional<int> Dialogs::askOrHold(const QString &key, const std::function<QString()> &text, int buttons, int icon,
+                                     const QString &title, const std::function<void(int)> &answeredLater)
+{
+    if (!LinkGate::busy()) {
+        dropWaiting(key);
+        const LinkGate::PumpScope round;
+        return showMsgBox(text(), buttons, icon, title);
+    }
+    qCInfo(lcDialogs) << "question held until the operation has ended:" << key;
+    WaitingQuestion question{key, text, buttons, icon, title, answeredLater};
+    const auto same = std::find_if(g_waiting.begin(), g_waiting.end(),
+                                   [&key](const WaitingQuestion &q) { return q.key == key; });
+    if (same != g_waiting.end())
+        *same = std::move(question);
+    else
+        g_waiting.push_back(std::move(question));
+    // The questions are asked from the event loop once the link is free, not inside the
+    // operation's last steps.
+    LinkGate::setFreedHook([] {
+        if (g_waiting.empty() || g_askingPosted || !QCoreApplication::instance())
+            return;
+        g_askingPosted = true;
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+            g_askingPosted = false;
+            askWaitingQuestions();
+        }, Qt::QueuedConnection);
+    });
+    return std::nullopt;
+}
+
+void Dialogs::askWaitingQuestions()
+{
+    // One box at a time: a link freed while one stands open finds the asking under way.
+    if (g_asking)
+        return;
+    g_asking = true;
+    struct Done
+    {
+        ~Done() { g_asking = false; }
+    } done;
+    while (!g_waiting.empty() && !LinkGate::busy()) {
+        WaitingQuestion question = std::move(g_waiting.front());
+        g_waiting.pop_front();
+        int answer;
+        {
+            const LinkGate::PumpScope round;
+            answer = dialogs().showMsgBox(question.text(), question.buttons, question.icon, question.title);
+        }
+        if (question.answered)
+            question.answered(answer);
+    }
+}
+
+void Dialogs::withdraw(const QString &key)
+{
+    dropWaiting(key);
+}
+
+void Dialogs::withdrawAll()
+{
+    g_waiting.clear();
+}
+
+bool Dialogs::waiting(const QString &key)
+{
+    return std::any_of(g_waiting.begin(), g_waiting.end(), [&key](const WaitingQuestion &q) { return q.key == key; });
+}
+
 int Dialogs::msgBox(const QString &text, int buttons, int icon, const QString &title)
 {
     if (buttons == Msg::OKOnly && LinkGate::busy()) {
         showNotice(text, icon, title);
         return Msg::OK;
     }
-    if (refused())
+    if (refused()) {
+        // Only a window the user opened gets here: the program's own questions use askOrHold.
+        qCInfo(lcDialogs) << "question refused during an operation:" << title;
         return cancelledAnswer(buttons);
+    }
     const LinkGate::PumpScope round;
     return showMsgBox(text, buttons, icon, title);
 }

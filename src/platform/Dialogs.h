@@ -8,11 +8,17 @@
 // OK only is shown without blocking, anything else is refused with a beep and a word in the status
 // bar and answers as if cancelled. Each window's event loop is marked as one round for the link
 // gate, so what runs inside it (a timer, a Disconnect) is not taken for the code that opened it.
+//
+// That refusal is for windows a user opens. A question the program raises itself from such a
+// handler (a line error, a log that cannot be written) must not be answered for the user with a
+// choice that stops, disconnects, closes or discards: askOrHold keeps it until the link is free
+// and asks it then, while the caller goes on as after the harmless answer.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QDialog;
@@ -54,6 +60,18 @@ public:
     int execModal(QDialog &dialog, int ownerTicket = 0);
     // A pop-up menu at pos: the action chosen, or nothing (refused or dismissed).
     QAction *execMenu(QMenu &menu, const QPoint &pos);
+    // A question the program raises itself, from code that may run while an operation waits for
+    // the radio. While an operation holds the link and this is not its code, the question waits
+    // until the link is free and is asked then, with answeredLater(result); nothing is returned
+    // and the caller goes on at once as after its harmless answer. Otherwise it is asked now and
+    // its answer returned. A question still waiting under the same key is not asked twice: the
+    // newer one takes its place. text is read when the question is asked.
+    std::optional<int> askOrHold(const QString &key, const std::function<QString()> &text, int buttons, int icon,
+                                 const QString &title, const std::function<void(int)> &answeredLater);
+    // Takes back a waiting question whose subject has gone (the log was closed meanwhile).
+    static void withdraw(const QString &key);
+    static void withdrawAll();
+    static bool waiting(const QString &key);
     // The shell: "OPEN" a web address.
     virtual bool shellOpen(const QString &address) = 0;
     virtual void beep() = 0;
@@ -77,6 +95,9 @@ public:
     static void setRefusal(std::function<void()> tell);
 
 protected:
+    // Asks the waiting questions, in turn, while the link is free.
+    static void askWaitingQuestions();
+
     // The windows themselves; the public entries above have let them open.
     virtual int showMsgBox(const QString &text, int buttons, int icon, const QString &title) = 0;
     virtual void showNotice(const QString &text, int icon, const QString &title) = 0;

@@ -20,6 +20,7 @@ struct Holder
 int g_depth = 0;
 int g_nextTicket = 1;
 std::vector<Holder> g_holders;
+std::function<void()> g_freed;
 
 // The holder's own code is running: the innermost holder took the link at this depth (the holders
 // below it are the operations that called it) and is live. Holders that a way out ended count no
@@ -82,8 +83,11 @@ void release(int ticket)
     if (ticket == 0)
         return;
     const auto it = std::find_if(g_holders.begin(), g_holders.end(), [ticket](const Holder &h) { return h.ticket == ticket; });
-    if (it != g_holders.end())
-        g_holders.erase(it);
+    if (it == g_holders.end())
+        return;
+    g_holders.erase(it);
+    if (g_holders.empty() && g_freed)
+        g_freed();
 }
 
 OwnerCode::OwnerCode(int ticket) : m_ticket(ticket)
@@ -140,6 +144,11 @@ WayOut::WayOut()
 WayOut::~WayOut()
 {
     release(m_ticket);
+}
+
+void setFreedHook(std::function<void()> hook)
+{
+    g_freed = std::move(hook);
 }
 
 void reset()

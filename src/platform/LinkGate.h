@@ -8,6 +8,8 @@
 // code that waits or opened the window.
 #pragma once
 
+#include <functional>
+
 namespace LinkGate {
 
 // How many event rounds (Clock's waits, the dialog seam's windows) are running, one inside the other.
@@ -74,6 +76,9 @@ private:
 };
 // A way out is running (a second one is not started inside it).
 bool wayOutRunning();
+
+// Called whenever the last holder gives the link back (the dialog seam asks then what it held).
+void setFreedHook(std::function<void()> hook);
 
 // Back to no owners (tests).
 void reset();

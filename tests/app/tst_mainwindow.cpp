@@ -22,6 +22,7 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "platform/LinkGate.h"
 #include "platform/SettingsStore.h"
 #include "support/MockCommControl.h"
 #include "support/RadioRig.h"
@@ -648,7 +649,9 @@ private slots:
         frmCorvista &w = rig.openWindow();
         w.ConnectRadio();
         QVERIFY(w.MSComm1->portOpen());
-        Clock::pumpFor(300);
+        // The connect's read-out holds the link and fills the pane: keys typed meanwhile are
+        // refused. It starts at the window's next tick.
+        QVERIFY(Clock::waitFor([] { return !shared().RefreshRequested && !LinkGate::owned(); }, 60000));
         w.txtTerm->clear();
         QTest::keyClicks(w.txtTerm, QStringLiteral("unit"));
         QTest::keyClick(w.txtTerm, Qt::Key_Return);

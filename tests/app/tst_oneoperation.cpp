@@ -8,9 +8,12 @@
 #include "link/TerminalPane.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
+#include "platform/LineWatch.h"
 #include "platform/LinkGate.h"
 #include "platform/QuitSignals.h"
+#include "platform/SerialCommControl.h"
 #include "restore/frmRestore.h"
+#include "support/FullDisk.h"
 #include "support/QuietConnect.h"
 #include "support/RadioRig.h"
 #include "support/SavedSignalHandlers.h"
@@ -26,6 +29,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <csignal>
 #include <map>
 #include <optional>
@@ -122,6 +126,23 @@ const QList<UserAction> &userActions()
     return actions;
 }
 
+// The line's error counters as the driver tells them: the test makes the framing count rise.
+class CountedLine : public LineStatusSource
+{
+public:
+    explicit CountedLine(std::shared_ptr<std::atomic<int>> frames) : m_frames(std::move(frames)) {}
+    LineStatus read() override
+    {
+        LineStatus status;
+        status.countersKnown = true;
+        status.frame = quint64(m_frames->load());
+        return status;
+    }
+
+private:
+    std::shared_ptr<std::atomic<int>> m_frames;
+};
+
 // The operations, each started as the user starts it, and what the radio hears once it runs.
 struct Operation
 {
@@ -154,6 +175,11 @@ Operation operation(const QString &name)
                     rig.dialogs().answerInput(u"Bench radio"_s);
                     w.cmdSaveToPreset->click();
                 }};
+    if (name == u"read-out"_s)
+        return {"temp", [](RadioRig &, frmCorvista &w) {
+                    shared().RefreshRequested = true;
+                    w.Timer1_Timer();
+                }};
     // quick setup, with a baseline to send first
     return {"HOPTIME", [](RadioRig &, frmCorvista &w) {
                 writeLines(AppPaths::inProgramFolder(u"NewRadio.txt"_s), {u"HOPTIME 28"_s, u"SLEEP OFF"_s});
@@ -167,15 +193,38 @@ struct Outcome
     QStringList heard;       // the radio's command lines, from the operation's start on, CRs aside
     QByteArray image;        // what the loader took
     QByteArray file;         // the report written
+    QByteArray log;          // the communications log, when one was open
     QStringList messages;
     QStringList windows;     // the windows with a loop of their own that opened
+    QStringList whileHeld;   // the message boxes that waited for an answer while the link was held
     int beeps = 0;
 };
 
-// Runs one operation on a radio of its own thread; with acting, every user action happens once
-// the operation talks to the radio.
-std::optional<Outcome> run(const QString &name, bool acting)
+// What happens once the operation talks to the radio.
+enum class Meanwhile {
+    Nothing,
+    UserActions,    // every user action
+    FramingError,   // the line's framing-error count rises
+    LogOnFullDisk,  // the log's disk fills up
+    LogDeleted,     // the open log's file is deleted
+};
+
+// The log as the test's messages name it.
+QString logDisplayPath()
 {
+    return u"<log>"_s;
+}
+
+QString logPath(RadioRig &rig)
+{
+    return rig.env().path(u"comm.log"_s);
+}
+
+// Runs one operation on a radio of its own thread, with what happens meanwhile; withLog opens a
+// communications log first.
+std::optional<Outcome> run(const QString &name, Meanwhile meanwhile, bool withLog = false)
+{
+    const bool acting = meanwhile == Meanwhile::UserActions;
     // The report reads what came after fixed pauses: at this scale a busy machine still lets the
     // radio answer inside them.
     RadioRig rig(0.1, writableRadio());
@@ -185,20 +234,52 @@ std::optional<Outcome> run(const QString &name, bool acting)
     // As after a read-out: the diagnostics buttons are open to the user.
     w.ButtonZoneData->setEnabled(true);
     w.ButtonRSSI->setEnabled(true);
+    if (withLog) {
+        rig.dialogs().answerSave(logPath(rig));
+        w.mnuOpenLog_Click();
+        rig.dialogs().clear();
+    }
+    const auto frames = std::make_shared<std::atomic<int>>(0);
+    if (auto *serial = dynamic_cast<SerialCommControl *>(w.MSComm1.get()))
+        serial->setLineStatusSource(std::make_unique<CountedLine>(frames));
+    std::optional<FullDisk> fullDisk;
     const Operation op = operation(name);
     WindowCloser closer;
     bool acted = false;
     // A window that opens stays as long as a user reads it: longer than the port's time-out.
     if (acting)
         rig.dialogs().setModal(3000, true);
-    if (acting)
+    if (meanwhile != Meanwhile::Nothing)
         onHeard(&rig.pty(), &w, op.running, [&] {
             if (std::exchange(acted, true))
                 return;
-            rig.dialogs().answerInput(u"23456"_s);   // the value box's answer, should it ask
-            for (const UserAction &action : userActions())
-                action.act(w);
+            switch (meanwhile) {
+            case Meanwhile::UserActions:
+                rig.dialogs().answerInput(u"23456"_s);   // the value box's answer, should it ask
+                for (const UserAction &action : userActions())
+                    action.act(w);
+                break;
+            case Meanwhile::FramingError:
+                ++*frames;
+                break;
+            case Meanwhile::LogOnFullDisk:
+                fullDisk.emplace(QFileInfo(logPath(rig)).size() + 10);
+                break;
+            case Meanwhile::LogDeleted:
+                QFile::remove(logPath(rig));
+                break;
+            case Meanwhile::Nothing:
+                break;
+            }
         });
+    QStringList whileHeld;
+    rig.dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &box) {
+        if (box.kind == u"msgbox"_s && LinkGate::owned())
+            whileHeld << box.text;
+        // The user makes room on the disk before answering Retry.
+        if (box.buttons == Msg::RetryCancel)
+            fullDisk.reset();
+    };
     {
         const ThreadedRadio threaded(rig.radio(), rig.pty());
         op.start(rig, w);
@@ -216,9 +297,14 @@ std::optional<Outcome> run(const QString &name, bool acting)
             out.heard << line;
     out.image = rig.radio().loaderLog().image;
     out.file = contents(rig.env().path(u"report.txt"_s)) + contents(frmCorvista::presetPath(1));
+    if (withLog) {
+        w.mnuCloseLog_Click();
+        out.log = contents(logPath(rig));
+    }
+    out.whileHeld = whileHeld;
     for (const ScriptedDialogs::Shown &shown : rig.dialogs().messages())
         if (shown.title != u"Serial Number Information"_s)   // the help the user asked for
-            out.messages << shown.text;
+            out.messages << QString(shown.text).replace(QDir::toNativeSeparators(logPath(rig)), logDisplayPath());
     for (const ScriptedDialogs::Shown &shown : rig.dialogs().shown)
         if (!QStringList{u"msgbox"_s, u"notice"_s, u"beep"_s, u"shell"_s}.contains(shown.kind))
             out.windows << shown.kind + u':' + shown.title;
@@ -246,10 +332,10 @@ private slots:
     void userActionsSendNothingIntoAnOperation()
     {
         QFETCH(QString, operation);
-        const std::optional<Outcome> alone = run(operation, false);
+        const std::optional<Outcome> alone = run(operation, Meanwhile::Nothing);
         if (!alone)
             QSKIP("This machine gives no pseudo-terminal.");
-        const std::optional<Outcome> meanwhile = run(operation, true);
+        const std::optional<Outcome> meanwhile = run(operation, Meanwhile::UserActions);
         QVERIFY(meanwhile);
 
         QVERIFY2(!alone->heard.isEmpty(), "the operation sent nothing");
@@ -262,6 +348,55 @@ private slots:
         const auto refused = std::count_if(userActions().begin(), userActions().end(),
                                            [](const UserAction &a) { return a.refused; });
         QCOMPARE(meanwhile->beeps - alone->beeps, int(refused));
+    }
+
+    void questionsRaisedDuringAnOperationWaitForItsEnd_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("meanwhile");
+        QTest::addColumn<QStringList>("askedAfter");   // the boxes shown once the operation has ended
+        const QStringList lineError{u"Framing Error"_s};
+        for (const QString op : {u"firmware"_s, u"report"_s, u"read-out"_s, u"program from file"_s})
+            QTest::addRow("%s, a framing error on the line", qPrintable(op))
+                << op << int(Meanwhile::FramingError) << lineError;
+        QTest::newRow("read-out, the log's disk full")
+            << u"read-out"_s << int(Meanwhile::LogOnFullDisk)
+            << QStringList{u"The log file could not be written:\r\n"_s + logDisplayPath() + u"\r\n\r\nFile too large"_s};
+        QTest::newRow("read-out, the log deleted")
+            << u"read-out"_s << int(Meanwhile::LogDeleted)
+            << QStringList{u"The log file is no longer there: it was deleted or moved while it was open.\r\n"_s
+                           + logDisplayPath() + u"\r\n\r\nCreate it again and go on writing the log?"_s};
+    }
+
+    // A line error or a log that cannot be written, met while an operation holds the link: the
+    // operation goes on as after the harmless answer (OK, keep the traffic), and the question is
+    // asked, once, after it.
+    void questionsRaisedDuringAnOperationWaitForItsEnd()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, meanwhile);
+        QFETCH(QStringList, askedAfter);
+        const bool withLog = meanwhile != int(Meanwhile::FramingError);
+        const std::optional<Outcome> alone = run(operation, Meanwhile::Nothing, withLog);
+        if (!alone)
+            QSKIP("This machine gives no pseudo-terminal.");
+        const std::optional<Outcome> met = run(operation, Meanwhile(meanwhile), withLog);
+        QVERIFY(met);
+
+        QVERIFY2(!alone->heard.isEmpty(), "the operation sent nothing");
+        QCOMPARE(met->heard.join(u'|'), alone->heard.join(u'|'));
+        QCOMPARE(met->image, alone->image);
+        QCOMPARE(met->file, alone->file);
+        QCOMPARE(met->messages, alone->messages + askedAfter);
+        QCOMPARE(met->whileHeld, alone->whileHeld);
+        if (meanwhile == int(Meanwhile::LogOnFullDisk)) {
+            // Retry wrote what was kept: the log is whole.
+            QCOMPARE(met->log, alone->log);
+        } else if (meanwhile == int(Meanwhile::LogDeleted)) {
+            // The log made again goes on where the old one was left: it ends as the whole one does.
+            QVERIFY(!met->log.isEmpty());
+            QVERIFY2(alone->log.endsWith(met->log), met->log.constData());
+        }
     }
 
     void wayOutEndsTheOperation_data()
@@ -329,7 +464,8 @@ private slots:
     {
         QFETCH(QString, wayOut);
         QFETCH(int, signal);
-        RIG(rig, 0.02, writableRadio());
+        // The verdict is judged here: its 1.5 s of grace are 300 ms of real time at this scale.
+        RIG(rig, 0.2, writableRadio());
         frmCorvista &w = connectQuietly(rig);
         w.quitOnUnload = false;
         shared().LogoutOnQuitPref = true;

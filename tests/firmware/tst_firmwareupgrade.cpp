@@ -26,6 +26,10 @@ const QString Erase = QStringLiteral("Erase Current Firmware?");
 const QString Success = QStringLiteral("Radio programming was successful.");
 const QString Failed = QStringLiteral("Radio programming FAILED.");
 const QString LinkSettings = QStringLiteral("19200,N,8,1");
+// Rows that judge the loader's verdict run at this scale: its 1.5 s of grace are 300 ms of real
+// time, and the 0.3 s between a late verdict and the end of that time 60 ms, room for a busy
+// machine.
+constexpr double VerdictScale = 0.2;
 
 QString fixture(const QString &name)
 {
@@ -343,7 +347,7 @@ private slots:
 
     void validUpgradeEndToEnd()
     {
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         // The boxes let events run as real ones do, so the radio takes what is sent while the
         // user reads them.
@@ -393,7 +397,7 @@ private slots:
 
     void fileShorterThanOneBlock()
     {
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         const QString path = fixture("short.s28");
         QVERIFY(contents(path).size() < w.MSComm1->outBufferSize());
@@ -414,7 +418,7 @@ private slots:
     {
         FakeRadio::Config config;
         config.stage = FakeRadio::Stage::Loader;
-        RIG(rig, 0.02, config);
+        RIG(rig, VerdictScale, config);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
 
@@ -434,7 +438,7 @@ private slots:
 
     void radioReadingAtLineSpeedStillGivesItsVerdict()
     {
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
         rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("paced.s28"), image));
@@ -466,7 +470,7 @@ private slots:
     void timerDeadlinesWaitForTheTransfer()
     {
         QFETCH(int, keepAliveCount);
-        RIG(rig);
+        RIG(rig, VerdictScale);
         frmCorvista &w = connectTo(rig);
         SharedState &s = shared();
         s.KeepAlivePref = true;
@@ -572,9 +576,7 @@ private slots:
         QFETCH(double, atLeast);
         FakeRadio::Config config;
         config.verdictDelayMs = delayMs;
-        // The 0.3 s between a late verdict and the end of the loader's time are 60 ms of real time
-        // here: room for a busy machine.
-        RIG(rig, 0.2, config);
+        RIG(rig, VerdictScale, config);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
         rig.dialogs().answerMsgBox(Msg::Yes);
@@ -630,32 +632,52 @@ private slots:
     {
         QTest::addColumn<int>("holdAfterBytes");
         QTest::addColumn<int>("recordReplySize");
-        QTest::newRow("a loader that holds the line 30 s mid-file") << 20000 << 0;
-        QTest::newRow("a loader that says more than 1 MiB during the file") << 0 << 1400;
+        QTest::addColumn<int>("verdictDelayMs");
+        QTest::addColumn<int>("stallMs");   // the program does not run for this long once the file is out
+        QTest::newRow("a loader that holds the line 30 s mid-file") << 20000 << 0 << 0 << 0;
+        QTest::newRow("a loader that says more than 1 MiB during the file") << 0 << 1400 << 0 << 0;
+        // The answer waits in the kernel, unread, when the program looks at the clock again.
+        QTest::newRow("the program does not run past the grace while the verdict comes") << 0 << 0 << 1000 << 2500;
     }
 
     void verdictSurvivesASlowLineOrALongReply()
     {
         QFETCH(int, holdAfterBytes);
         QFETCH(int, recordReplySize);
+        QFETCH(int, verdictDelayMs);
+        QFETCH(int, stallMs);
         FakeRadio::Config config;
         config.stage = FakeRadio::Stage::Loader;
         config.holdAfterBytes = holdAfterBytes;
         config.holdSeconds = 30;
+        config.verdictDelayMs = verdictDelayMs;
         if (recordReplySize > 0)
             config.recordReply = QString(recordReplySize, QLatin1Char('.')) + QStringLiteral("\r\n");
-        RIG(rig, 0.02, config);
+        RIG(rig, VerdictScale, config);
         // Only a driver that reports its queue tells when the held bytes have left.
         if (holdAfterBytes > 0)
             rig.useUartQueue();
         frmCorvista &w = connectTo(rig);
         const QByteArray image = FirmwareImage::make(QStringLiteral("3.3.0"), 64 * 1024);
         rig.dialogs().answerOpen(writeFile(rig, QStringLiteral("slow.s28"), image));
+        bool transferSeen = false;
+        bool stalled = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            const frmProgram &p = frmProgram::instance();
+            if (p.isVisible() && p.windowTitle() == QLatin1String("Downloading Firmware to the radio..."))
+                transferSeen = true;
+            else if (transferSeen && stallMs > 0 && !std::exchange(stalled, true))
+                Clock::sleepMs(stallMs);
+        });
+        watch.start(1);
 
         {
             ThreadedRadio threaded(rig.radio(), rig.pty());
             w.mnuSendText_Click();
         }
+        watch.stop();
+        QCOMPARE(stalled, stallMs > 0);
 
         QCOMPARE(rig.radio().loaderLog().verdict, QStringLiteral("PROGRAMMED OK"));
         QCOMPARE(rig.dialogs().messageTexts(), QStringList{Success});
@@ -736,18 +758,39 @@ private slots:
         QCOMPARE(rig.pty().baudRate(), 19200);
     }
 
-    void loaderThatDoesNotWakeLeavesTheRadioDisconnected()
+    void loaderWakeUpHasThirtyAttempts_data()
     {
-        RIG(rig, 0.01);
+        QTest::addColumn<int>("silentAttempts");   // -1: the loader never answers
+        QTest::newRow("a loader that never wakes leaves the radio disconnected") << -1;
+        // Its answer comes during the last attempt's pauses, when nothing is read.
+        QTest::newRow("a loader that answers the last attempt takes the file") << 29;
+    }
+
+    void loaderWakeUpHasThirtyAttempts()
+    {
+        QFETCH(int, silentAttempts);
+        RIG(rig, silentAttempts < 0 ? 0.01 : VerdictScale);
         frmCorvista &w = connectTo(rig);
         rig.dialogs().answerOpen(fixture("valid.s28"));
         rig.dialogs().answerMsgBox(Msg::Yes);
         const int bursts = rig.radio().burstsHeard();
-        // The radio goes quiet once it is asked to erase itself.
-        rig.dialogs().onMsgBox = [&](const ScriptedDialogs::Shown &) { rig.radio().config().silentBursts = -1; };
+        // The radio goes quiet once it has erased itself.
+        onHeard(&rig.pty(), &rig.radio(), "YES\r", [&] {
+            rig.radio().config().silentBursts = silentAttempts < 0 ? -1 : bursts + silentAttempts;
+        }, Qt::DirectConnection);
 
-        w.mnuSendText_Click();
+        {
+            // A radio of its own answers while the program pauses, as a real one does.
+            ThreadedRadio threaded(rig.radio(), rig.pty());
+            w.mnuSendText_Click();
+        }
 
+        if (silentAttempts >= 0) {
+            QCOMPARE(titles(rig), (QStringList{Erase, QStringLiteral("Programmed OK")}));
+            QCOMPARE(rig.radio().config().version, QStringLiteral("3.3.0"));
+            verifyBackAt19200(rig, w);
+            return;
+        }
         QCOMPARE(titles(rig), QStringList{Erase});
         QCOMPARE(w.txtTerm->text(), QStringLiteral("Error. Please reconnect."));
         QVERIFY(!w.MSComm1->portOpen());

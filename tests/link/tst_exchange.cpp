@@ -182,6 +182,70 @@ private slots:
         shared().LogoutOnQuitPref = false;
     }
 
+    void anAnswerThatCameWhileTheProgramDidNotRunCounts_data()
+    {
+        QTest::addColumn<QString>("wait");
+        QTest::newRow("reply wait") << "reply";
+        QTest::newRow("answer wait") << "answer";
+        QTest::newRow("direct read under the port time-out") << "direct";
+        QTest::newRow("wake-up handshake, answered at its last attempt") << "handshake";
+    }
+
+    // The process is not scheduled across the deadline, and the radio's answer comes meanwhile: it
+    // is pending (an event not yet handled, bytes not yet read) when the wait looks at the clock.
+    void anAnswerThatCameWhileTheProgramDidNotRunCounts()
+    {
+        QFETCH(QString, wait);
+        TestEnv env(0.01);
+        MockCommControl *port = nullptr;
+        CommFactory::setFactory([&](QObject *parent) {
+            auto p = std::make_unique<MockCommControl>(parent);
+            port = p.get();
+            return p;
+        });
+        frmCorvista w;
+        w.quitOnUnload = false;
+        w.Form_Load();
+        shared().LogoutOnQuitPref = false;
+        port->setPortOpen(true);
+        // Answers while the program sleeps: past the deadline when it wakes.
+        const auto answerWhileAsleep = [&](qint64 atMs, const QByteArray &answer) {
+            QTimer::singleShot(Clock::realMs(atMs), port, [=] {
+                Clock::sleepMs(1500);
+                port->feed(answer);
+            });
+        };
+        bool got = false;
+        if (wait == "reply") {
+            answerWhileAsleep(2500, "PROGRAMMED OK\r\n>");
+            got = Exchange::sendAndWait(*port, QStringLiteral("pwr 30"), {Reply::ProgrammedOk, Prompt::Ready}, 3,
+                                        CompareMode::IgnoreCase);
+        } else if (wait == "answer") {
+            answerWhileAsleep(3500, "unit\r\nUNIT 12345\r\n>");
+            got = Exchange::sendAndAwaitAnswer(*port, QStringLiteral("unit"), Prompt::Ready, 4, CompareMode::IgnoreCase);
+        } else if (wait == "direct") {
+            shared().PortTimedOut = false;
+            Exchange::DirectReadScope direct;
+            answerWhileAsleep(1500, "\r\nUNIT 12345\r\n>");
+            QString collected;
+            got = Exchange::polledPromptExchange(*port, "unit\r", 50, Exchange::PromptEnd::LastCharIsPrompt, 0,
+                                                 w.portTimeout(), collected);
+            QCOMPARE(collected, QStringLiteral("\r\nUNIT 12345\r\n>"));
+            QVERIFY(!shared().PortTimedOut);
+            QVERIFY(!w.tmrPortTO->isActive());
+        } else {
+            FakeRadio radio;
+            radio.config().silentBursts = 29;
+            radio.attach(port);
+            shared().ConnectAborted = false;
+            w.WakeRadio();
+            got = !shared().ConnectAborted && port->portOpen();
+            QCOMPARE(radio.burstsHeard(), 30);
+        }
+        QVERIFY(got);
+        QCOMPARE(env.dialogs().messageTexts(), QStringList());
+    }
+
     void polledExchangeCollectsUntilThePrompt_data()
     {
         QTest::addColumn<int>("end");
@@ -206,7 +270,7 @@ private slots:
         Clock::doEvents();
         port.input();
         bool timedOut = false;
-        Exchange::PortTimeout timeout{[] {}, [] {}, [&] { return timedOut; }};
+        Exchange::PortTimeout timeout{[](const std::function<bool()> &) {}, [] {}, [&] { return timedOut; }};
         QString got;
         QVERIFY(Exchange::polledPromptExchange(port, "unit\r", 50, Exchange::PromptEnd(end), 0, timeout, got));
         QCOMPARE(got, collected);

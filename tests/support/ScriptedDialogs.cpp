@@ -12,10 +12,13 @@
 ScriptedDialogs::ScriptedDialogs()
 {
     setDialogs(this);
+    // A question an earlier test left waiting is not this test's.
+    withdrawAll();
 }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
+    withdrawAll();
     setDialogs(nullptr);
 }
 
