@@ -25,6 +25,16 @@ class TestExchange : public QObject
         });
     }
 
+    // The windows made from here on get a mock port; port is the last one made.
+    static void useMockPorts(MockCommControl *&port)
+    {
+        CommFactory::setFactory([&port](QObject *parent) {
+            auto p = std::make_unique<MockCommControl>(parent);
+            port = p.get();
+            return p;
+        });
+    }
+
 private slots:
     void commandLineIsTextAndOneCarriageReturn_data()
     {
@@ -146,11 +156,7 @@ private slots:
     {
         TestEnv env(0.01);
         MockCommControl *port = nullptr;
-        CommFactory::setFactory([&](QObject *parent) {
-            auto p = std::make_unique<MockCommControl>(parent);
-            port = p.get();
-            return p;
-        });
+        useMockPorts(port);
         frmCorvista w;
         w.quitOnUnload = false;
         w.Form_Load();
@@ -198,11 +204,7 @@ private slots:
         QFETCH(QString, wait);
         TestEnv env(0.01);
         MockCommControl *port = nullptr;
-        CommFactory::setFactory([&](QObject *parent) {
-            auto p = std::make_unique<MockCommControl>(parent);
-            port = p.get();
-            return p;
-        });
+        useMockPorts(port);
         frmCorvista w;
         w.quitOnUnload = false;
         w.Form_Load();
