@@ -874,7 +874,7 @@ bool frmCorvista::Form_Unload()
         if (s.LogoutOnQuitPref) {
             if (!MSComm1->portOpen())
                 MSComm1->setPortOpen(true);
-            MSComm1->output(QByteArray("PASS NONE\r"));
+            Exchange::commandLine(*MSComm1, QStringLiteral("PASS NONE"));
         }
         if (MSComm1->portOpen()) {
             for (;;) {

@@ -51,6 +51,15 @@ void sendRaw(CommControl &port, const QByteArray &bytes)
     port.output(bytes);
 }
 
+void typedKeys(CommControl &port, const QString &keys)
+{
+    if (HoldsCharacterOutsideLatin1(keys)) {
+        qCInfo(lcExchange) << "keys not written, the radio cannot take them:" << keys.left(40);
+        throw CommError(CommErr::UnsendableText, QStringLiteral("The keys hold a character the radio cannot take"));
+    }
+    port.output(keys.toLatin1());
+}
+
 bool replyWait(const QStringList &expected, double seconds, CompareMode mode)
 {
     auto allThere = [&] {

@@ -54,8 +54,12 @@ int instr(const QString &haystack, const QString &needle, CompareMode mode);
 QByteArray commandBytes(const QString &text);
 // A command: its text and exactly one CR, written in one piece (8091 as commandBytes).
 void commandLine(CommControl &port, const QString &text);
-// Raw bytes (wake-up bursts, the report's CR LF pairs, terminal keys).
+// Raw bytes (wake-up bursts, the report's CR LF pairs, bytes commandBytes made).
 void sendRaw(CommControl &port, const QByteArray &bytes);
+// Keys typed or pasted into the terminal, one byte each as the keyboard gives them: Enter its CR,
+// backspace, escape and the other control keys are the radio's own. A key outside Latin-1 raises
+// CommError 8091 and nothing of the keys is written.
+void typedKeys(CommControl &port, const QString &keys);
 
 // Waits, handling events, until every expected text is in RxBuffer or the deadline passes.
 // Returns true when all were found. RxBuffer is reset by the sender before it writes.

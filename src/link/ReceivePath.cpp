@@ -355,7 +355,7 @@ void frmCorvista::txtTerm_KeyPress(int &KeyAscii)
                 KeyAscii = 0;
                 return;
             }
-            MSComm1->output(QByteArray(1, char(KeyAscii)));
+            Exchange::typedKeys(*MSComm1, QString(QChar(KeyAscii)));
             if (!shared().TermLocalEcho) {
                 txtTerm->moveCursor(QTextCursor::End);
                 KeyAscii = 0;
@@ -381,7 +381,7 @@ void frmCorvista::txtTerm_Paste(const QString &text)
         typed.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(QLatin1Char('\n'), QLatin1Char('\r'));
         if (typed.isEmpty() || !AnswerSendable(QString(typed).remove(QLatin1Char('\r'))))
             return;
-        MSComm1->output(typed.toLatin1());
+        Exchange::typedKeys(*MSComm1, typed);
         txtTerm->moveCursor(QTextCursor::End);
     } catch (const CommError &e) {
         if (e.number() == CommErr::PortAlreadyOpen || e.number() == CommErr::PortNotOpen)

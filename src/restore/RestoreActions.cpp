@@ -216,7 +216,7 @@ void frmRestore::ProgramSelectedSettings()
             }
             for (const QString &command : commands) {
                 try {
-                    SendRestoreCommand(command + QLatin1Char('\r'));
+                    SendRestoreCommand(command);
                 } catch (const RestoreLost &) {
                     // Its message is shown; the next row meets the same radio.
                 }

@@ -346,23 +346,20 @@ void frmRestore::SendRestoreCommand(const QString &command)
     // A window closed under a running procedure has nothing more to send.
     if (m_unloaded)
         throw RestoreLost();
-    // One command and its CR: a text that would be more than one, or that the radio cannot take,
-    // is not written, not even the CRs that look for the prompt.
-    QString text = command;
-    if (text.endsWith(QLatin1Char(Exchange::CR)))
-        text.chop(1);
-    const QByteArray bytes = Exchange::commandBytes(text);
+    // A text that would be more than one command, or that the radio cannot take, is not written,
+    // not even the CRs that look for the prompt.
+    const QByteArray bytes = Exchange::commandBytes(command);
     if (!MSComm2->portOpen()) {
         if (!DeviceLoss::reported())
             MsgBox(QStringLiteral("Error: Port is not open"), Msg::OKOnly, Msg::Critical, QStringLiteral("Error"));
         return;
     }
-    MSComm2->output(QByteArray(1, Exchange::CR));
+    Exchange::commandLine(*MSComm2, QString());
     Clock::sleepMs(50);
     s.RxBuffer = MSComm2->inputText();
     if (!s.RxBuffer.endsWith(QLatin1Char('>'))) {
         Clock::sleepMs(100);
-        MSComm2->output(QByteArray(1, Exchange::CR));
+        Exchange::commandLine(*MSComm2, QString());
         Clock::sleepMs(50);
         s.RxBuffer = MSComm2->inputText();
     }
@@ -375,14 +372,14 @@ void frmRestore::SendRestoreCommand(const QString &command)
             s.RestoreCommFailed = true;
         throw RestoreLost();
     }
-    MSComm2->output(bytes);
+    Exchange::sendRaw(*MSComm2, bytes);
 }
 
 QString frmRestore::restoreExchange(const QString &command)
 {
     SharedState &s = shared();
     s.RxBuffer = QStringLiteral(" ");
-    SendRestoreCommand(command + QLatin1Char(Exchange::CR));
+    SendRestoreCommand(command);
     Clock::sleepMs(50);
     s.RxBuffer = MSComm2->inputText();
     return s.RxBuffer;

@@ -105,7 +105,7 @@ public:
     void unload();
     void StartReadoutTimer();
     void StopReadoutTimer();
-    // Makes sure the radio shows its prompt, then writes command (with its CR). Throws
+    // Makes sure the radio shows its prompt, then writes command and its CR. Throws
     // RestoreLost when the radio does not answer; a closed port only shows a message. A command
     // the radio cannot take as one line (RadioCanTake) raises CommError 8091 with nothing written.
     void SendRestoreCommand(const QString &command);
