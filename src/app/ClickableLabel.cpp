@@ -5,6 +5,14 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+bool isClickKey(const QKeyEvent &key, const QList<int> &ownKeys)
+{
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space
+        || ownKeys.contains(key.key());
+}
+
 ClickableLabel::ClickableLabel(QWidget *parent) : ClickableLabel(QString(), parent) {}
 
 ClickableLabel::ClickableLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
@@ -22,17 +30,13 @@ void ClickableLabel::mousePressEvent(QMouseEvent *event)
 
 void ClickableLabel::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (!event->isAutoRepeat() && isEnabled())
-            emit clicked();
-        event->accept();
-        return;
-    default:
+    if (!isClickKey(*event, m_ownKeys)) {
         QLabel::keyPressEvent(event);
+        return;
     }
+    if (!event->isAutoRepeat() && isEnabled())
+        emit clicked();
+    event->accept();
 }
 
 // A label draws no focus of its own: the keyboard's user is shown where the focus stands.

@@ -115,22 +115,13 @@ void ValueBox::mousePressEvent(QMouseEvent *event)
 
 void ValueBox::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-    case Qt::Key_F2:
-        if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            if (!event->isAutoRepeat() && isEnabled())
-                emit clicked();
-            event->accept();
-            return;
-        }
-        break;
-    default:
-        break;
+    if (!isClickKey(*event, {Qt::Key_F2})) {
+        QLineEdit::keyPressEvent(event);
+        return;
     }
-    QLineEdit::keyPressEvent(event);
+    if (!event->isAutoRepeat() && isEnabled())
+        emit clicked();
+    event->accept();
 }
 
 // One line is QLineEdit's own drawing; a box of several lines draws the same panel and puts
@@ -166,6 +157,8 @@ void ValueBox::paintEvent(QPaintEvent *event)
 SettingLabel::SettingLabel(const QString &caption, QWidget *parent)
     : ClickableLabel(caption, parent)
 {
+    // F1 is help's key.
+    addClickKey(Qt::Key_F1);
 }
 
 void SettingLabel::mousePressEvent(QMouseEvent *event)
@@ -173,17 +166,6 @@ void SettingLabel::mousePressEvent(QMouseEvent *event)
     // The help comes with the release, over the label.
     m_pressed = event->button() == Qt::LeftButton && isEnabled();
     QLabel::mousePressEvent(event);
-}
-
-void SettingLabel::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        if (!event->isAutoRepeat() && isEnabled())
-            emit clicked();
-        event->accept();
-        return;
-    }
-    ClickableLabel::keyPressEvent(event);
 }
 
 void SettingLabel::mouseReleaseEvent(QMouseEvent *event)
