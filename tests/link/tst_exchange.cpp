@@ -47,6 +47,10 @@ private slots:
         QTest::newRow("a line feed inside is never written") << "own A\nSTATUS OK" << QByteArray();
         QTest::newRow("a tab is never written") << "own A\tB" << QByteArray();
         QTest::newRow("an emoji is never written as a question mark") << "own Caf\U0001F600" << QByteArray();
+        // Keys typed or pasted into the terminal go as typed: the control keys are the radio's own.
+        QTest::newRow("keys: Enter, backspace and escape go as typed") << "keys:ab\b\x1b\r" << QByteArray("ab\b\x1b\r");
+        QTest::newRow("keys: a Latin-1 key goes out as its one byte") << "keys:\u00e9" << QByteArray("\xe9");
+        QTest::newRow("keys: a euro sign is never written, nor what came with it") << "keys:a\u20acb\r" << QByteArray();
     }
 
     void commandLineIsTextAndOneCarriageReturn()
@@ -58,7 +62,10 @@ private slots:
         port.setPortOpen(true);
         int refused = 0;
         try {
-            Exchange::commandLine(port, text);
+            if (text.startsWith(u"keys:"))
+                Exchange::typedKeys(port, text.mid(5));
+            else
+                Exchange::commandLine(port, text);
         } catch (const CommError &e) {
             refused = e.number();
         }
