@@ -10,23 +10,27 @@
 
 namespace FileIdentity {
 
+bool sameFile(const QFileDevice &open, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat a {};
+    struct stat b {};
+    if (open.handle() >= 0 && ::fstat(open.handle(), &a) == 0)
+        return ::stat(QFile::encodeName(path).constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+#endif
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(open.fileName()).canonicalFilePath();
+}
+
 bool nameLeadsTo(const QFileDevice &open, const QString &path)
 {
 #ifdef Q_OS_UNIX
-    const int fd = open.handle();
-    struct stat opened{};
-    struct stat named{};
-    if (fd >= 0 && ::fstat(fd, &opened) == 0) {
-        if (opened.st_nlink == 0)
-            return false;
-        if (::stat(QFile::encodeName(path).constData(), &named) != 0)
-            return false;
-        return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
-    }
-#else
-    Q_UNUSED(open);
+    // Deleted: no name leads to it, though one of the same name may have been made since.
+    struct stat opened {};
+    if (open.handle() >= 0 && ::fstat(open.handle(), &opened) == 0 && opened.st_nlink == 0)
+        return false;
 #endif
-    return QFileInfo::exists(path);
+    return sameFile(open, path);
 }
 
 } // namespace FileIdentity

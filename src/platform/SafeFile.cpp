@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 
+#include "platform/FileIdentity.h"
 #include "platform/RegularFile.h"
 
 #include <QDir>
@@ -88,16 +89,13 @@ QString randomTemporaryName()
     return name;
 }
 
-bool sameFile(const QFileDevice &open, const QString &path)
+// The reason a save to path is refused for a file the program holds open; empty when none is.
+QString keptOffReason(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    struct stat a {};
-    struct stat b {};
-    if (open.handle() >= 0 && ::fstat(open.handle(), &a) == 0)
-        return ::stat(QFile::encodeName(path).constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-#endif
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(open.fileName()).canonicalFilePath();
+    for (const auto &[file, why] : keptOff())
+        if (file && file->isOpen() && FileIdentity::sameFile(*file, path))
+            return why;
+    return {};
 }
 
 #ifdef Q_OS_UNIX
@@ -218,9 +216,8 @@ SafeFileWriter::~SafeFileWriter()
 
 bool SafeFileWriter::open()
 {
-    for (const auto &[file, why] : keptOff())
-        if (file && file->isOpen() && sameFile(*file, m_path))
-            return fail(why);
+    if (const QString why = keptOffReason(m_path); !why.isEmpty())
+        return fail(why);
     QString why;
     m_target = linkedFile(m_path, &why);
     if (m_target.isEmpty())
@@ -468,9 +465,8 @@ void release(const QFileDevice *file)
 
 QString refusal(const QString &path)
 {
-    for (const auto &[file, why] : keptOff())
-        if (file && file->isOpen() && sameFile(*file, path))
-            return why;
+    if (const QString why = keptOffReason(path); !why.isEmpty())
+        return why;
 #ifdef Q_OS_UNIX
     QString why;
     const QString target = linkedFile(path, &why);
