@@ -25,14 +25,21 @@ class TestExchange : public QObject
         });
     }
 
-    // The windows made from here on get a mock port; port is the last one made.
-    static void useMockPorts(MockCommControl *&port)
+    // A main window loaded on a mock port, which is open; port is that port. The window logs
+    // nothing out when it goes.
+    static std::unique_ptr<frmCorvista> windowOnMockPort(MockCommControl *&port)
     {
         CommFactory::setFactory([&port](QObject *parent) {
             auto p = std::make_unique<MockCommControl>(parent);
             port = p.get();
             return p;
         });
+        auto w = std::make_unique<frmCorvista>();
+        w->quitOnUnload = false;
+        w->Form_Load();
+        shared().LogoutOnQuitPref = false;
+        port->setPortOpen(true);
+        return w;
     }
 
 private slots:
@@ -163,11 +170,7 @@ private slots:
     {
         TestEnv env(0.01);
         MockCommControl *port = nullptr;
-        useMockPorts(port);
-        frmCorvista w;
-        w.quitOnUnload = false;
-        w.Form_Load();
-        port->setPortOpen(true);
+        const std::unique_ptr<frmCorvista> w = windowOnMockPort(port);
         shared().PortTimedOut = false;
 
         const double t0 = Clock::nowSeconds();
@@ -179,7 +182,7 @@ private slots:
                 QString collected;
                 ++sent;
                 if (!Exchange::polledPromptExchange(*port, QByteArray(query) + '\r', 50,
-                                                    Exchange::PromptEnd::LastCharIsPrompt, 0, w.portTimeout(), collected))
+                                                    Exchange::PromptEnd::LastCharIsPrompt, 0, w->portTimeout(), collected))
                     break;
             }
         }
@@ -191,8 +194,7 @@ private slots:
         QVERIFY(!shared().IgnoreCommEvents);
         QCOMPARE(env.dialogs().messages().size(), 1);
         QCOMPARE(env.dialogs().messages()[0].title, QStringLiteral("Radio Communications Error"));
-        QVERIFY(!w.tmrPortTO->isActive());
-        shared().LogoutOnQuitPref = false;
+        QVERIFY(!w->tmrPortTO->isActive());
     }
 
     void anAnswerThatCameWhileTheProgramDidNotRunCounts_data()
@@ -211,12 +213,7 @@ private slots:
         QFETCH(QString, wait);
         TestEnv env(0.01);
         MockCommControl *port = nullptr;
-        useMockPorts(port);
-        frmCorvista w;
-        w.quitOnUnload = false;
-        w.Form_Load();
-        shared().LogoutOnQuitPref = false;
-        port->setPortOpen(true);
+        const std::unique_ptr<frmCorvista> w = windowOnMockPort(port);
         // Answers while the program sleeps: past the deadline when it wakes.
         const auto answerWhileAsleep = [&](qint64 atMs, const QByteArray &answer) {
             QTimer::singleShot(Clock::realMs(atMs), port, [=] {
@@ -238,16 +235,16 @@ private slots:
             answerWhileAsleep(1500, "\r\nUNIT 12345\r\n>");
             QString collected;
             got = Exchange::polledPromptExchange(*port, "unit\r", 50, Exchange::PromptEnd::LastCharIsPrompt, 0,
-                                                 w.portTimeout(), collected);
+                                                 w->portTimeout(), collected);
             QCOMPARE(collected, QStringLiteral("\r\nUNIT 12345\r\n>"));
             QVERIFY(!shared().PortTimedOut);
-            QVERIFY(!w.tmrPortTO->isActive());
+            QVERIFY(!w->tmrPortTO->isActive());
         } else {
             FakeRadio radio;
             radio.config().silentBursts = 29;
             radio.attach(port);
             shared().ConnectAborted = false;
-            w.WakeRadio();
+            w->WakeRadio();
             got = !shared().ConnectAborted && port->portOpen();
             QCOMPARE(radio.burstsHeard(), 30);
         }
